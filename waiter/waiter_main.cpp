@@ -1,0 +1,6 @@
+// PURPOSE: the waiter's entry.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return 0;
+}
