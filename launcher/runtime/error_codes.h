@@ -10,5 +10,6 @@ const ErrorCode kOutOfMemory = -14;
 const ErrorCode kWrongKindOfDestination = -183;  // a file where a directory must be, or the reverse
 const ErrorCode kNoExistingAncestor = -3;
 
-// The code for the Windows call that has just failed: -GetLastError().
+// The code for the Windows call that has just failed: -GetLastError(), or
+// -ERROR_GEN_FAILURE when the call set no error.
 ErrorCode LastWindowsError();

@@ -19,7 +19,10 @@ void ResumeAt(ErrorFrame* frame) {
 }  // namespace
 
 ErrorCode LastWindowsError() {
-    return -static_cast<ErrorCode>(GetLastError());
+    // Some calls fail without setting an error (GetFullPathNameA of an empty
+    // name); a failure must never read as success.
+    DWORD error = GetLastError();
+    return error ? -static_cast<ErrorCode>(error) : -static_cast<ErrorCode>(ERROR_GEN_FAILURE);
 }
 
 void OpenErrorFrame(ErrorFrame* frame) {
