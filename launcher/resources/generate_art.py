@@ -8,7 +8,8 @@ Writes, beside this script:
 
 Needs Debian's python3-pil and fonts-liberation. The output is byte-for-byte
 the same on every run, and it is committed, so building the launcher needs no
-image tools: run this only after changing a picture.
+image tools: run this only after changing a picture. With --output DIR it
+writes the same files under DIR instead.
 """
 
 import os
@@ -489,18 +490,21 @@ def write_icon(path):
         f.write(directory + entry + image)
 
 
-def main():
-    os.makedirs(os.path.join(HERE, "bitmaps"), exist_ok=True)
-    with open(os.path.join(HERE, "palette.bin"), "wb") as f:
+def main(argv):
+    # --output DIR writes elsewhere, so that a test can compare a fresh run
+    # with the committed files.
+    out = argv[argv.index("--output") + 1] if "--output" in argv else HERE
+    os.makedirs(os.path.join(out, "bitmaps"), exist_ok=True)
+    with open(os.path.join(out, "palette.bin"), "wb") as f:
         f.write(palette_bytes())
-    write_icon(os.path.join(HERE, "launcher.ico"))
+    write_icon(os.path.join(out, "launcher.ico"))
     for lang in TEXTS:
-        write_bmp(os.path.join(HERE, "bitmaps", f"{lang}_background.bmp"), background(lang))
+        write_bmp(os.path.join(out, "bitmaps", f"{lang}_background.bmp"), background(lang))
         for kind, _number, position, size in BUTTONS:
-            write_bmp(os.path.join(HERE, "bitmaps", f"{lang}_{kind}.bmp"),
+            write_bmp(os.path.join(out, "bitmaps", f"{lang}_{kind}.bmp"),
                       button_bitmap(kind, lang, position, size))
     return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv[1:]))
