@@ -1,0 +1,12 @@
+// PURPOSE: starting an install script's program through the shell and waiting
+// until it (or the owner of its window) has finished.
+#pragma once
+
+// Starts the program at programPath (a full path) with its own folder as the
+// current directory, and returns once the awaited process has ended: the
+// started process itself when windowTitle is null, otherwise the owner of the
+// first top-level window titled windowTitle. The caller's current directory
+// is back as it was on return, on the failure path too. There is no time
+// limit. Raises -14 when memory runs out, or -N when the folder cannot be
+// made current or the shell cannot start the program (Windows error N).
+void LaunchAndWait(const char* programPath, const char* windowTitle);
