@@ -6,6 +6,7 @@
 #include <vector>
 #include "app/bitmap_menu.h"
 #include "app/confirm_button.h"
+#include "app/language_bases.h"
 #include "expected_pixels.h"
 #include "gui.h"
 #include "menu_harness.h"
