@@ -2,6 +2,7 @@
 #include "processes.h"
 #include <fstream>
 #include <sstream>
+#include <string.h>
 
 Program& Program::operator=(Program&& other) noexcept {
     if (this != &other) {
@@ -26,6 +27,30 @@ bool Program::Start(const std::string& commandLine, const std::string& directory
     startup.cb = sizeof startup;
     std::string line = commandLine;
     return CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL,
+                          directory.empty() ? NULL : directory.c_str(), &startup, &info_) != 0;
+}
+
+bool Program::Start(const std::string& commandLine, const std::string& directory,
+                    const std::vector<std::string>& environment) {
+    // This process's environment with the given variables replaced, as the
+    // double-zero-terminated block CreateProcessA takes.
+    std::vector<std::string> variables;
+    char* block = GetEnvironmentStringsA();
+    for (const char* at = block; *at; at += strlen(at) + 1) variables.push_back(at);
+    FreeEnvironmentStringsA(block);
+    for (const std::string& replacement : environment) {
+        std::string name = replacement.substr(0, replacement.find('=') + 1);
+        for (auto it = variables.begin(); it != variables.end();)
+            it = _strnicmp(it->c_str(), name.c_str(), name.size()) == 0 ? variables.erase(it) : it + 1;
+        variables.push_back(replacement);
+    }
+    std::string joined;
+    for (const std::string& variable : variables) joined += variable + '\0';
+    joined += '\0';
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string line = commandLine;
+    return CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, &joined[0],
                           directory.empty() ? NULL : directory.c_str(), &startup, &info_) != 0;
 }
 

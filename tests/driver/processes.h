@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <functional>
 #include <string>
+#include <vector>
 
 // A started program; its handles are closed when the object goes away, and
 // a program still running then is terminated so no test leaves one behind.
@@ -18,6 +19,10 @@ public:
     // Starts commandLine (the program path first, quoted when needed) in
     // directory (empty: the test's own). Returns false when it cannot start.
     bool Start(const std::string& commandLine, const std::string& directory = "");
+    // The same with some environment variables replaced ("NAME=value"; an
+    // empty value unsets it for Wine's locale choice).
+    bool Start(const std::string& commandLine, const std::string& directory,
+               const std::vector<std::string>& environment);
 
     bool Running() const;
     // The exit code, or -1 when the program is still running after timeoutMs.
