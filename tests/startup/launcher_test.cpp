@@ -84,6 +84,15 @@ private:
 class Launcher : public testing::Test {
 protected:
     bool Start() { return setup_.Start("\"" + disc_.setupExe() + "\"", disc_.root()); }
+    // Presses menu button n and answers its confirmation (found by the start
+    // of its text) with OK. False when the confirmation did not come.
+    bool PressAndConfirm(HWND menu, int n, const std::string& confirmationText) {
+        PressMenuButton(menu, n);
+        HWND confirmation = WaitForDialog(setup_.id(), kShort, confirmationText);
+        if (!confirmation) return false;
+        PressButton(confirmation, IDOK);
+        return true;
+    }
     // Closes the menu the way its system menu would; the launcher ends.
     long CloseMenu(HWND menu) {
         SendSystemCommand(menu, SC_CLOSE);
@@ -118,10 +127,7 @@ TEST_F(Launcher, LanguageFollowsTheLocale) {
     EXPECT_TRUE(IsWindowVisible(menu)) << "Cancel keeps the menu open";
 
     // Button 4 installs the TWAIN driver alone, from the language's folder.
-    PressMenuButton(menu, 4);
-    confirmation = WaitForDialog(setup_.id(), kShort, "TWAIN");
-    ASSERT_NE(nullptr, confirmation);
-    PressButton(confirmation, IDOK);
+    ASSERT_TRUE(PressAndConfirm(menu, 4, "TWAIN"));
     EXPECT_EQ(0, setup_.WaitForExit(kInstall));
     EXPECT_EQ(std::vector<std::string>{DiscFolder::TitleOf("kxtwain", folder)}, disc_.OpenedWindows());
 }
@@ -132,10 +138,7 @@ TEST_F(Launcher, InstallEverythingRunsEachComponentInTurn) {
     ASSERT_TRUE(Start());
     HWND menu = WaitForMenu(setup_.id());
     ASSERT_NE(nullptr, menu);
-    PressMenuButton(menu, 2);
-    HWND confirmation = WaitForDialog(setup_.id(), kShort, "Installing all items");
-    ASSERT_NE(nullptr, confirmation);
-    PressButton(confirmation, IDOK);
+    ASSERT_TRUE(PressAndConfirm(menu, 2, "Installing all items"));
     EXPECT_EQ(0, setup_.WaitForExit(kInstall));
     EXPECT_EQ((std::vector<std::string>{DiscFolder::TitleOf("tessera", "w95e"),
                                         DiscFolder::TitleOf("quillon", "w95e"),
@@ -179,10 +182,7 @@ TEST_F(Launcher, ProgramThatCannotStartShowsTheStartDialog) {
     ASSERT_TRUE(Start());
     HWND menu = WaitForMenu(setup_.id());
     ASSERT_NE(nullptr, menu);
-    PressMenuButton(menu, 2);
-    HWND confirmation = WaitForDialog(setup_.id(), kShort, "Installing all items");
-    ASSERT_NE(nullptr, confirmation);
-    PressButton(confirmation, IDOK);
+    ASSERT_TRUE(PressAndConfirm(menu, 2, "Installing all items"));
     // The shell reports the bad program in its own box first; the
     // launcher's dialog follows once that is answered.
     const std::string ours = "Could not start up the Custom installer.";
