@@ -1,5 +1,6 @@
 // PURPOSE: the waiter scenario fixture; see waiter_case.h.
 #include "waiter_case.h"
+#include <algorithm>
 #include <gtest/gtest.h>
 #include "gui.h"
 
@@ -91,6 +92,7 @@ void WaiterCase::WriteWaiterIni(const std::string& text) {
 }
 
 void WaiterCase::UseStandin(const std::vector<std::string>& settings) {
+    usesStandin_ = true;
     EXPECT_TRUE(CopyInto(TestEnvironment("TEST_BIN") + "\\standin_setup.exe", folder_ + "\\setup.exe"));
     std::string ini = "[standin]\r\n";
     for (const std::string& line : settings) ini += line + "\r\n";
@@ -140,11 +142,23 @@ bool WaiterCase::WaitForLog(const std::string& event, size_t count, DWORD timeou
 }
 
 void WaiterCase::EndStandins() {
+    if (!usesStandin_ || !waiter_.handle()) return;
+    // A stand-in that has not logged its start yet would escape and, left
+    // running, keep the test run's output open. Every started stand-in logs
+    // "start", and a parent logs "child-started" before its child can.
+    WaitUntil([&] { return LogLines("start").size() >= 1 + LogLines("child-started").size(); }, 5000);
     for (const std::string& line : LogLines("start")) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, FieldOf(line, "pid"));
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE,
+                                     FALSE, FieldOf(line, "pid"));
         if (!process) continue;
-        TerminateProcess(process, 99);
-        WaitForSingleObject(process, 5000);
+        // Process ids are reused: end only a program of this case's folders.
+        char image[MAX_PATH * 2];
+        DWORD size = sizeof image;
+        if (QueryFullProcessImageNameA(process, 0, image, &size) &&
+            lstrcmpiA(std::string(image, std::min<size_t>(size, base_.size())).c_str(), base_.c_str()) == 0) {
+            TerminateProcess(process, 99);
+            WaitForSingleObject(process, 5000);
+        }
         CloseHandle(process);
     }
 }

@@ -48,8 +48,11 @@ public:
     bool WaitForLog(const std::string& event, size_t count, DWORD timeoutMs) const;
 
 private:
+    // Ends every stand-in of this case that still runs, the ones the waiter
+    // started and their children.
     void EndStandins();
 
+    bool usesStandin_ = false;
     std::string base_;
     std::string folder_;
     Program waiter_;
