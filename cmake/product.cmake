@@ -17,6 +17,7 @@ set(PRODUCT_SYSTEM_LIBRARIES kernel32 user32 gdi32 shell32 advapi32 gcc)
 # The CRT-free start-up, compiled once with the product flags.
 add_library(product_startup OBJECT
     ${PROJECT_SOURCE_DIR}/startup/entry.cpp
+    ${PROJECT_SOURCE_DIR}/startup/dll_search.cpp
     ${PROJECT_SOURCE_DIR}/startup/exit_handlers.cpp
     ${PROJECT_SOURCE_DIR}/startup/runtime_support.cpp)
 target_compile_options(product_startup PRIVATE ${PRODUCT_COMPILE_OPTIONS})

@@ -1,6 +1,8 @@
-// PURPOSE: the entry point of a program linked without a C runtime: runs the
-// global constructors, WinMain and the exit handlers, then ends the process.
+// PURPOSE: the entry point of a program linked without a C runtime: restricts
+// the DLL search, runs the global constructors, WinMain and the exit
+// handlers, then ends the process.
 #include <windows.h>
+#include "dll_search.h"
 #include "exit_handlers.h"
 
 typedef void (*Constructor)();
@@ -35,6 +37,9 @@ LPSTR ArgumentsOf(LPSTR line) {
 }  // namespace
 
 extern "C" void WinMainCRTStartup() {
+    // First of all, before any constructor or window could make Windows load
+    // a DLL by name from the program's folder.
+    RestrictDllSearch();
     RunGlobalConstructors();
     STARTUPINFOA startup;
     startup.cb = sizeof startup;
