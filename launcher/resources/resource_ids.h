@@ -57,5 +57,6 @@
 #define PALETTE_NAME "DEFAULT"
 #define ICON_LAUNCHER 1
 #define VERSION_BLOCK 1
+#define MANIFEST_LAUNCHER 1          /* RT_MANIFEST; Windows looks for id 1 */
 
 #endif

@@ -14,7 +14,8 @@ namespace {
 const LANGID kNeutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
 
 // Standard resource types as the ordinals the file stores.
-const WORD kBitmap = 2, kIcon = 3, kDialog = 5, kString = 6, kGroupIcon = 14, kVersion = 16;
+const WORD kBitmap = 2, kIcon = 3, kDialog = 5, kString = 6, kGroupIcon = 14, kVersion = 16,
+           kManifest = 24;
 
 LPCWSTR Ordinal(WORD id) { return MAKEINTRESOURCEW(id); }
 
@@ -63,6 +64,7 @@ std::vector<std::string> ExpectedInventory() {
         {Named(L"PALETTE"), Named(L"DEFAULT"), kNeutral},
         {Id(kIcon), Id(1), kNeutral},
         {Id(kGroupIcon), Id(1), kNeutral},
+        {Id(kManifest), Id(1), kNeutral},
     };
     for (const ExpectedLanguage& lang : kShippedLanguages) {
         WORD b = lang.dialogBase, s = lang.scriptBase;
@@ -370,6 +372,47 @@ TEST_F(ShippedResources, IconIsOne32By32ImageOf16Colours) {
     EXPECT_EQ(32, header.biWidth);
     EXPECT_EQ(64, header.biHeight);   // colour and mask images together
     EXPECT_EQ(4, header.biBitCount);
+}
+
+// Windows Vista and later start SETUP.EXE elevated; Windows reads the
+// manifest only as resource 1, and a second execution level would make the
+// whole manifest invalid.
+TEST_F(ShippedResources, ManifestAsksForAdministratorRights) {
+    ResourceView manifest = Find(kManifest, 1, kNeutral);
+    ASSERT_NE(nullptr, manifest.data);
+    std::string text(reinterpret_cast<const char*>(manifest.data), manifest.size);
+    EXPECT_EQ(0u, text.find("<?xml version=\"1.0\""));
+    size_t level = text.find("<requestedExecutionLevel ");
+    ASSERT_NE(std::string::npos, level);
+    EXPECT_EQ(std::string::npos, text.find("<requestedExecutionLevel ", level + 1));
+    std::string element = text.substr(level, text.find("/>", level) - level);
+    EXPECT_NE(std::string::npos, element.find("level=\"requireAdministrator\"")) << element;
+    EXPECT_NE(std::string::npos, element.find("uiAccess=\"false\"")) << element;
+}
+
+// Windows' own manifest parser accepts it: an activation context can be made
+// from the resource in SETUP.EXE.
+TEST(ShippedManifest, IsAcceptedByTheSystem) {
+    std::string path = TestEnvironment("SETUP_EXE");
+    ACTCTXA context = {};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.lpSource = path.c_str();
+    context.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE made = CreateActCtxA(&context);
+    EXPECT_NE(INVALID_HANDLE_VALUE, made) << "error " << GetLastError();
+    if (made != INVALID_HANDLE_VALUE) ReleaseActCtx(made);
+}
+
+// The waiter inherits the launcher's rights and carries no manifest.
+TEST(WaiterProgram, CarriesNoManifest) {
+    std::string path = TestEnvironment("TARRYWIN_EXE");
+    HMODULE waiter = LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, waiter) << path;
+    std::vector<ResourceEntry> resources = ListResources(waiter);
+    FreeLibrary(waiter);
+    for (const ResourceEntry& entry : resources)
+        EXPECT_FALSE(entry.type == Id(kManifest)) << Describe(entry);
 }
 
 TEST_F(ShippedResources, EachLanguageHasItsOwnVersionBlock) {
