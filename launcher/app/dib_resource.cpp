@@ -20,14 +20,33 @@ uint64_t Magnitude64(int32_t value) {
                      : static_cast<uint64_t>(value);
 }
 
-// Rows of uncompressed bits are padded to 4 bytes; other encodings state
-// their own size. A row longer than the whole resource stops the count before
-// the product could overflow.
-uint64_t PixelBytes(const BITMAPINFOHEADER& header, DWORD size) {
-    if (header.biCompression != BI_RGB) return header.biSizeImage;
+bool IsPixelDepth(WORD bits) {
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// The bytes of pixel data that the header makes Windows read, into *bytes;
+// false when the header describes nothing that can be measured (an
+// uncompressed depth Windows does not know, or compressed bits without their
+// size), and the bitmap then counts as absent. Rows of uncompressed bits are
+// padded to 4 bytes. A row longer than the whole resource stops the count
+// before the product could overflow.
+bool MeasurePixels(const BITMAPINFOHEADER& header, DWORD size, uint64_t* bytes) {
+    if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) {
+        *bytes = header.biSizeImage;
+        return header.biSizeImage != 0;
+    }
+    if (!IsPixelDepth(header.biBitCount)) return false;
     uint64_t rowBytes = (Magnitude64(header.biWidth) * header.biBitCount + 31) / 32 * 4;
-    if (rowBytes > size) return rowBytes;
-    return rowBytes * Magnitude64(header.biHeight);
+    *bytes = rowBytes > size ? rowBytes : rowBytes * Magnitude64(header.biHeight);
+    return true;
+}
+
+// A BITMAPINFOHEADER with colour masks has them right after the header;
+// the later, longer headers hold them inside.
+uint32_t MaskBytes(const BITMAPINFOHEADER& header) {
+    return header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER)
+               ? 3 * sizeof(DWORD)
+               : 0;
 }
 
 }  // namespace
@@ -36,9 +55,12 @@ bool PackedDibFits(const void* data, DWORD size) {
     if (!data || size < sizeof(BITMAPINFOHEADER)) return false;
     const BITMAPINFOHEADER& header = *static_cast<const BITMAPINFOHEADER*>(data);
     if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size) return false;
-    uint64_t needed = static_cast<uint64_t>(header.biSize) +
-                      4 * static_cast<uint64_t>(ColourTableEntries(header)) +
-                      PixelBytes(header, size);
+    // A height with no magnitude in 32 bits cannot be measured.
+    if (header.biHeight == static_cast<int32_t>(0x80000000u)) return false;
+    uint64_t pixels = 0;
+    if (!MeasurePixels(header, size, &pixels)) return false;
+    uint64_t needed = static_cast<uint64_t>(header.biSize) + MaskBytes(header) +
+                      4 * static_cast<uint64_t>(ColourTableEntries(header)) + pixels;
     return needed <= size;
 }
 

@@ -12,8 +12,10 @@ struct DibSize {
 // The view owns nothing: the resource data stays valid for the life of the
 // process, so copying a view is free and nothing is ever released.
 // Whether `size` bytes hold the whole packed bitmap that starts at `data`:
-// its header, its colour table and its pixel bits. A bitmap that does not fit
-// is treated as absent, so drawing never reads past the resource.
+// its header, its colour masks, its colour table and its pixel bits, as far
+// as Windows reads them when drawing. A bitmap that does not fit, or whose
+// header gives no measurable size, is treated as absent, so drawing never
+// reads past the resource.
 bool PackedDibFits(const void* data, DWORD size);
 
 class DibResource {

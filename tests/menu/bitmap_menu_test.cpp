@@ -1,6 +1,7 @@
 // The bitmap menu on a real window, built from this program's own test
 // resources (data/menu_test.rc), which carry no palette.
 #include <gtest/gtest.h>
+#include <stdint.h>
 #include <vector>
 #include "app/bitmap_menu.h"
 #include "app/dib_resource.h"
@@ -312,11 +313,14 @@ TEST_F(BitmapMenuTest, CountZeroOrLessMeansNoButtons) {
 }
 
 // Whatever the menu cannot be built from stops it quietly before any window
-// exists.
+// exists: a missing piece, and a record or bitmap shorter than it says, which
+// counts as missing.
 TEST_F(BitmapMenuTest, MissingPiecesStopQuietlyShowingNothing) {
     for (int menuId : {MENU_MISSING_BUTTON_BITMAP, MENU_NO_SUCH_CONTROL_NO_BITMAP,
                        MENU_MISSING_BACKGROUND, MENU_MISSING_BUTTON_RECORD,
-                       MENU_SHORT_BUTTON_RECORD, MENU_MISSING_TEMPLATE, 12345}) {
+                       MENU_SHORT_BUTTON_RECORD, MENU_ONE_BYTE_BUTTON_RECORD,
+                       MENU_CUT_BACKGROUND, MENU_CUT_BUTTON_PIXELS, MENU_CUT_BUTTON_TABLE,
+                       MENU_CUT_BUTTON_HEADER, MENU_MISSING_TEMPLATE, 12345}) {
         SCOPED_TRACE(menuId);
         HWND seen = NULL;
         MenuOutcome outcome = RunMenuDriven(menuId, AcceptButton, [&](HWND menu) { seen = menu; });
@@ -364,6 +368,13 @@ TEST(PackedDibFits, OnlyAWholeBitmapFits) {
         {"compressed, short", make(5, 3, 8, 0, BI_RLE8, 10), header + 1024 + 9, false},
         {"huge height", make(5, 0x7FFFFFFF, 8, 0, BI_RGB, 0), header + 1024 + 24, false},
         {"huge width", make(0x7FFFFFFF, 3, 8, 0, BI_RGB, 0), header + 1024 + 24, false},
+        {"16 bits with masks", make(5, 3, 16, 0, BI_BITFIELDS, 0), header + 12 + 36, true},
+        {"16 bits without room for masks", make(5, 3, 16, 0, BI_BITFIELDS, 0), header + 36, false},
+        {"compressed without its size", make(5, 3, 8, 0, BI_RLE8, 0), header + 1024 + 64, false},
+        {"no pixel depth", make(5, 3, 0, 0, BI_RGB, 0), header + 1024 + 64, false},
+        {"an unknown pixel depth", make(5, 3, 7, 0, BI_RGB, 0), header + 1024 + 64, false},
+        {"a height with no magnitude", make(0, INT32_MIN, 8, 0, BI_RGB, 0), header + 1024 + 64, false},
+        {"no pixels at all", make(0, 3, 8, 0, BI_RGB, 0), header + 1024, true},
         {"header only", make(5, 3, 8, 0, BI_RGB, 0), header, false},
         {"less than a header", make(5, 3, 8, 0, BI_RGB, 0), header - 1, false},
     };

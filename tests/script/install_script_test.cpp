@@ -230,6 +230,7 @@ TEST_F(InstallScript, MissingOrShortScriptStopsQuietly) {
     DialogAnswerer answerer;
     EXPECT_EQ(kQuietStop, Run(4999));    // no such INST
     EXPECT_EQ(kQuietStop, Run(5013));    // count 3, one id
+    EXPECT_EQ(kQuietStop, Run(5015));    // one byte, not even a whole count
     EXPECT_EQ(Names{}, Runs());
     EXPECT_TRUE(answerer.Seen().empty());
 }

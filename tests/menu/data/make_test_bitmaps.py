@@ -7,6 +7,10 @@ table entry, and therefore which bitmap row and column, was drawn there.
 Button pictures use entries 0-127 and the background 128-255, so a button
 drawn where none belongs (or missing where one does) always shows.
 
+Also writes cut copies of some of them as packed bitmaps (no file header,
+as a bitmap resource holds them), each missing part of what its header
+promises, for the menus that must treat such a bitmap as missing.
+
 Run from anywhere; writes next to this script. The outputs are committed.
 """
 import os
@@ -46,6 +50,15 @@ def write_bmp(name, width, height, index_at):
         out.write(header + info + table + bits)
 
 
+def write_cut_dib(source, name, keep):
+    """The packed bitmap of `source` (its file header dropped), cut to its
+    first `keep` bytes; a negative `keep` drops that many from the end."""
+    with open(os.path.join(HERE, source), "rb") as f:
+        packed = f.read()[14:]
+    with open(os.path.join(HERE, name), "wb") as out:
+        out.write(packed[:keep])
+
+
 def main():
     write_bmp("background.bmp", 240, 140, background_index)
     # Widths that are not multiples of 4 check the row padding too.
@@ -53,6 +66,10 @@ def main():
     write_bmp("button_small.bmp", 45, 30, lambda x, r: button_index(1, x, r))
     write_bmp("button_odd_height.bmp", 37, 65, lambda x, r: button_index(2, x, r))
     write_bmp("button_wide_other.bmp", 60, 40, lambda x, r: button_index(3, x, r))
+    write_cut_dib("background.bmp", "background_cut_pixels.dib", -1)
+    write_cut_dib("button_wide.bmp", "button_cut_pixels.dib", -1)
+    write_cut_dib("button_wide.bmp", "button_cut_table.dib", 40 + 4 * 128)
+    write_cut_dib("button_wide.bmp", "button_cut_header.dib", 39)
 
 
 if __name__ == "__main__":

@@ -17,6 +17,11 @@
 #define MENU_NEGATIVE_COUNT 566     /* count -2 */
 #define MENU_MISSING_TEMPLATE 570
 #define MENU_SHORT_BUTTON_RECORD 575 /* count 3, one entry's bytes */
+#define MENU_ONE_BYTE_BUTTON_RECORD 576 /* not even a whole count */
+#define MENU_CUT_BACKGROUND 577     /* background one byte short of its pixels */
+#define MENU_CUT_BUTTON_PIXELS 578  /* a button bitmap one byte short of its pixels */
+#define MENU_CUT_BUTTON_TABLE 579   /* a button bitmap cut inside its colour table */
+#define MENU_CUT_BUTTON_HEADER 585  /* a button bitmap cut inside its header */
 #define MENU_CAPTION 580            /* template with a caption */
 #define MENU_EXTENDED_TEMPLATE 590  /* DIALOGEX with a caption and sizing border */
 
@@ -25,6 +30,9 @@
 #define BITMAP_SMALL 502            /* 45 x 30 */
 #define BITMAP_ODD_HEIGHT 503       /* 37 x 65 */
 #define BITMAP_WIDE_OTHER 504       /* 60 x 40, another picture */
+#define BITMAP_CUT_PIXELS 505       /* BITMAP_WIDE without its last byte */
+#define BITMAP_CUT_TABLE 506        /* BITMAP_WIDE up to half its colour table */
+#define BITMAP_CUT_HEADER 507       /* BITMAP_WIDE's first 39 bytes */
 #define BITMAP_ABSENT 549
 
 /* Controls of the test templates. */
