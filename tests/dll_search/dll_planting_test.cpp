@@ -134,6 +134,20 @@ struct PlantedFolder {
         EXPECT_TRUE(CopyInto(TestBinary("planted_marker.dll"), folder + "\\" + kPlantedName));
     }
 
+    // The programs have ended by now; what they leave goes with the folder.
+    ~PlantedFolder() {
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileA((folder + "\\" + entry.cFileName).c_str());
+            } while (FindNextFileA(find, &entry));
+            FindClose(find);
+        }
+        RemoveDirectoryA(folder.c_str());
+    }
+
     std::string Proof() const { return folder + "\\" + kPlantedName + ".loaded"; }
     bool PlantWasLoaded() const { return GetFileAttributesA(Proof().c_str()) != INVALID_FILE_ATTRIBUTES; }
 };
