@@ -11,6 +11,18 @@ namespace {
 // a search for the window comes every 500 ms.
 const long kPromptly = 1000;
 
+// The awaited process ends: the call returns promptly after it, without an
+// error, with the caller's directory current again.
+void ExpectReturnSoonAfterEnd(LaunchOnWorker& launch, HANDLE awaited, const std::string& callerDirectory) {
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(awaited, 20000));
+    DWORD ended = GetTickCount();
+    launch.MustReturnWithin(20000);
+    EXPECT_TRUE(launch.EndedAtReturn(0));
+    EXPECT_LT(Elapsed(ended, launch.returnedAt()), kPromptly);
+    EXPECT_EQ(0, launch.code());
+    EXPECT_EQ(callerDirectory, CurrentDirectory());
+}
+
 TEST_F(LaunchTest, WithoutTitleReturnsWhenTheStartedProgramEnds) {
     HANDLE release;
     std::string releaseName = NewEvent(&release);
@@ -24,13 +36,7 @@ TEST_F(LaunchTest, WithoutTitleReturnsWhenTheStartedProgramEnds) {
 
     launch.LookAtReturn({started});
     SetEvent(release);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started, 20000));
-    DWORD ended = GetTickCount();
-    launch.MustReturnWithin(20000);
-    EXPECT_TRUE(launch.EndedAtReturn(0));
-    EXPECT_LT(Elapsed(ended, launch.returnedAt()), kPromptly);
-    EXPECT_EQ(0, launch.code());
-    EXPECT_EQ(callerDirectory_, CurrentDirectory());
+    ExpectReturnSoonAfterEnd(launch, started, callerDirectory_);
     EXPECT_EQ(folder_, ReadTextFile(folder_ + "\\cwd.txt")) << "the program runs in its own folder";
 }
 
@@ -69,13 +75,7 @@ TEST_F(LaunchTest, WithTitleReturnsWhenTheWindowOwnerEndsNotTheStartedProgram) {
     SetEvent(release);
     ASSERT_NE(0u, WaitForLog("owner", "window_gone"));
     EXPECT_FALSE(launch.ReturnedWithin(700)) << "returned when the window closed, before its owner ended";
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(owner, 20000));
-    DWORD ended = GetTickCount();
-    launch.MustReturnWithin(20000);
-    EXPECT_TRUE(launch.EndedAtReturn(0));
-    EXPECT_LT(Elapsed(ended, launch.returnedAt()), kPromptly);
-    EXPECT_EQ(0, launch.code());
-    EXPECT_EQ(callerDirectory_, CurrentDirectory());
+    ExpectReturnSoonAfterEnd(launch, owner, callerDirectory_);
 }
 
 // A window with the title is up before the program starts; the started
