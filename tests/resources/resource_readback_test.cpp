@@ -3,6 +3,7 @@
 // tables of shipped_resources.cpp.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "processes.h"
