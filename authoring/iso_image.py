@@ -1,0 +1,91 @@
+"""The disc's ISO image, the same bytes from the same disc folder.
+
+ISO 9660 with Joliet (long, mixed-case names for Windows) and Rock Ridge,
+made by xorriso. Every time the image records -- the volume's creation and
+modification dates, its UUID, every file's and folder's dates -- comes from
+one epoch, so the image does not depend on when or where the folder was
+written; the ISO 9660 directory order (and with it the order of the file
+data) is xorriso's own sorted order, not the order of the disk's folder
+listing. Rock Ridge owners and write bits are normalised with -r.
+"""
+import datetime
+import os
+import pathlib
+import subprocess
+
+# When neither SOURCE_DATE_EPOCH nor git can say when the sources were made
+# (a tarball without history), every build still gets the same dates.
+FALLBACK_EPOCH = 946684800   # 2000-01-01 00:00:00 UTC
+
+REPO_ROOT = pathlib.Path(__file__).resolve().parent.parent
+
+
+class IsoImageError(Exception):
+    """The image could not be made; the message says why."""
+
+
+def build_epoch(repo_root: pathlib.Path | None = None) -> int:
+    """The time the build stamps on what it makes: SOURCE_DATE_EPOCH when
+    set, else the commit time of git HEAD, else a fixed constant."""
+    value = os.environ.get("SOURCE_DATE_EPOCH", "").strip()
+    if value:
+        if not value.isdigit():
+            raise IsoImageError(
+                f"SOURCE_DATE_EPOCH must be a number of seconds since 1970, not {value!r}")
+        return int(value)
+    root = pathlib.Path(repo_root) if repo_root is not None else REPO_ROOT
+    try:
+        run = subprocess.run(["git", "-C", str(root), "log", "-1", "--format=%ct", "HEAD"],
+                             capture_output=True, text=True, timeout=30)
+    except (OSError, subprocess.SubprocessError):
+        return FALLBACK_EPOCH
+    text = run.stdout.strip()
+    if run.returncode != 0 or not text.isdigit():
+        return FALLBACK_EPOCH
+    return int(text)
+
+
+def iso_timestring(epoch: int) -> str:
+    """YYYYMMDDhhmmsscc in UTC, the form xorriso takes for the volume dates."""
+    moment = datetime.datetime.fromtimestamp(epoch, datetime.timezone.utc)
+    return moment.strftime("%Y%m%d%H%M%S") + "00"
+
+
+def xorriso_command(disc_folder: pathlib.Path, iso_path: pathlib.Path,
+                    volume_id: str, epoch: int) -> list[str]:
+    return ["xorriso", "-as", "mkisofs", "-quiet", "-J", "-r",
+            "-V", volume_id,
+            # Volume creation and modification dates and the volume UUID.
+            f"--modification-date={iso_timestring(epoch)}",
+            # mtime, atime and ctime of every file and folder.
+            "--set_all_file_dates", f"={epoch}",
+            "-o", str(iso_path), str(disc_folder)]
+
+
+def make_iso(disc_folder: pathlib.Path, iso_path: pathlib.Path, volume_id: str,
+             epoch: int | None = None) -> None:
+    """Makes iso_path afresh from disc_folder. Raises IsoImageError, with
+    xorriso's own report, when xorriso cannot."""
+    disc_folder = pathlib.Path(disc_folder)
+    iso_path = pathlib.Path(iso_path)
+    if not disc_folder.is_dir():
+        raise IsoImageError(f"{disc_folder} is not a folder")
+    if epoch is None:
+        epoch = build_epoch()
+    if iso_path.exists():
+        # xorriso would otherwise add a session to the old image.
+        iso_path.unlink()
+    env = dict(os.environ)
+    # xorriso reads this for whatever date no option sets (and ISO nodes
+    # without a file on disk); the local time zone must not reach the image.
+    env["SOURCE_DATE_EPOCH"] = str(epoch)
+    env["TZ"] = "UTC"
+    try:
+        run = subprocess.run(xorriso_command(disc_folder, iso_path, volume_id, epoch),
+                             capture_output=True, text=True, env=env)
+    except OSError as error:
+        raise IsoImageError(f"cannot run xorriso: {error}") from error
+    if run.returncode != 0:
+        # xorriso's banner and notes are noise unless it fails.
+        raise IsoImageError(f"xorriso failed with code {run.returncode}:\n"
+                            f"{run.stdout}{run.stderr}")
