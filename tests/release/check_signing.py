@@ -1,0 +1,133 @@
+#!/usr/bin/python3
+"""Signs a disc through make-disc with a throw-away self-signed certificate
+and checks the result: every SETUP.EXE and Tarrywin.exe on the disc and in
+its ISO carries a signature that osslsigncode verifies against that
+certificate, the signed programs still pass the Windows 95 check, the built
+programs stay unsigned; without a certificate the build says so once and
+signs nothing; a missing password stops the build with no image. Leaves the
+signed SETUP.EXE and Tarrywin.exe in WORK_DIR/programs for the run under Wine.
+
+    check_signing.py SOURCE_ROOT SETUP_EXE TARRYWIN_EXE STANDIN_EXE WORK_DIR
+"""
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2]))
+from authoring.signing import SigningError, verify_program   # noqa: E402
+from throwaway_certificate import make_certificate   # noqa: E402
+
+PASSWORD_ENV = "RELEASE_TEST_DISC_PASSWORD"
+problems = []
+
+
+def problem(text):
+    problems.append(text)
+    print("PROBLEM:", text)
+
+
+def make_disc(root, programs, out, extra, env):
+    out.mkdir(parents=True)
+    disc, iso = out / "disc", out / "disc.iso"
+    run = subprocess.run(
+        ["/usr/bin/python3", str(root / "scripts/make-disc"),
+         "--launcher", str(programs["setup"]), "--waiter", str(programs["waiter"]),
+         "--standin", str(programs["standin"]), "--files", str(root / "disc/files"),
+         "--standin-ini", str(root / "disc/standin.ini"), *extra, str(disc), str(iso)],
+        env=env, capture_output=True, text=True)
+    return run, disc, iso
+
+
+def signed_programs(disc):
+    return [disc / "SETUP.EXE"] + sorted(disc.rglob("Tarrywin.exe"))
+
+
+def main():
+    root, setup, waiter, standin, work = (pathlib.Path(a).resolve() for a in sys.argv[1:6])
+    programs = {"setup": setup, "waiter": waiter, "standin": standin}
+    if work.exists():
+        for folder, _, _ in os.walk(work):
+            os.chmod(folder, 0o755)
+        shutil.rmtree(work)
+    password = "throw-away password"
+    certificate = make_certificate(work / "certificate", password)
+    env = dict(os.environ, **{PASSWORD_ENV: password})
+    sign = ["--sign-certificate", str(certificate["p12"]), "--sign-password-env", PASSWORD_ENV]
+
+    run, disc, iso = make_disc(root, programs, work / "signed", sign, env)
+    if run.returncode != 0:
+        problem(f"signed make-disc failed: {run.stdout}{run.stderr}")
+        return 1
+    if "not signed" in run.stdout:
+        problem("make-disc with a certificate says it did not sign")
+    on_disc = signed_programs(disc)
+    if len(on_disc) != 10:
+        problem(f"expected SETUP.EXE and 9 Tarrywin.exe on the disc, found {len(on_disc)}")
+    for program in on_disc:
+        try:
+            report = verify_program(program, certificate["cert"])
+            if "Throwaway Test Publisher" not in report:
+                problem(f"{program}: signer not named in\n{report}")
+        except SigningError as error:
+            problem(str(error))
+    pe_check = subprocess.run(
+        ["/usr/bin/python3", str(root / "tests/build/check_pe.py"),
+         "--allowed", str(root / "tests/build/windows95_imports.txt"),
+         str(disc / "SETUP.EXE"), str(disc / "tessera/w95e/Tarrywin.exe")],
+        capture_output=True, text=True)
+    print(pe_check.stdout.strip())
+    if pe_check.returncode != 0:
+        problem(f"signed programs fail the Windows 95 check:\n{pe_check.stdout}{pe_check.stderr}")
+    for built in (setup, waiter):
+        try:
+            verify_program(built)
+            problem(f"{built} (the build's own program) got signed")
+        except SigningError:
+            pass
+    # The image holds the signed programs, not the unsigned ones.
+    extracted = work / "from-iso"
+    extracted.mkdir()
+    subprocess.run(["xorriso", "-osirrox", "on", "-indev", str(iso),
+                    "-extract", "/SETUP.EXE", str(extracted / "SETUP.EXE"),
+                    "-extract", "/quillon/w95g/Tarrywin.exe", str(extracted / "Tarrywin.exe")],
+                   check=True, capture_output=True)
+    for name, on_disc_copy in [("SETUP.EXE", disc / "SETUP.EXE"),
+                               ("Tarrywin.exe", disc / "quillon/w95g/Tarrywin.exe")]:
+        if (extracted / name).read_bytes() != on_disc_copy.read_bytes():
+            problem(f"{name} in the ISO is not the signed one")
+    # Signing the same commit again gives the same programs and image.
+    again, disc_again, iso_again = make_disc(root, programs, work / "signed-again", sign, env)
+    if again.returncode != 0 or iso_again.read_bytes() != iso.read_bytes():
+        problem("signing the same disc again gave another image")
+
+    run, disc, iso = make_disc(root, programs, work / "unsigned", [], env)
+    if run.returncode != 0:
+        problem(f"unsigned make-disc failed: {run.stdout}{run.stderr}")
+    elif run.stdout.count("not signed: no certificate") != 1:
+        problem(f"make-disc without a certificate should say so once:\n{run.stdout}")
+    elif (disc / "SETUP.EXE").read_bytes() != setup.read_bytes():
+        problem("without a certificate SETUP.EXE on the disc is not the built one")
+
+    no_password = {k: v for k, v in env.items() if k != PASSWORD_ENV}
+    run, disc, iso = make_disc(root, programs, work / "no-password", sign, no_password)
+    if run.returncode == 0 or PASSWORD_ENV not in run.stderr or iso.exists():
+        problem(f"a missing password should stop make-disc before the image "
+                f"(code {run.returncode}):\n{run.stdout}{run.stderr}")
+    print((run.stderr.strip().splitlines() or ["(nothing)"])[-1])
+
+    shipped = work / "programs"
+    shipped.mkdir()
+    shutil.copyfile(work / "signed/disc/SETUP.EXE", shipped / "SETUP.EXE")
+    shutil.copyfile(work / "signed/disc/tessera/w95e/Tarrywin.exe", shipped / "Tarrywin.exe")
+    if problems:
+        print(f"{len(problems)} problem(s)")
+        return 1
+    print(f"signed and verified: {len(on_disc)} programs; left in {shipped}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
