@@ -89,3 +89,23 @@ def make_iso(disc_folder: pathlib.Path, iso_path: pathlib.Path, volume_id: str,
         # xorriso's banner and notes are noise unless it fails.
         raise IsoImageError(f"xorriso failed with code {run.returncode}:\n"
                             f"{run.stdout}{run.stderr}")
+
+
+def write_epoch_stamp(stamp: pathlib.Path) -> None:
+    """Writes build_epoch() to stamp, leaving the file (and its time) alone
+    when it already says so; a build that depends on the file then remakes
+    the image after a new commit and only then."""
+    text = f"{build_epoch()}\n"
+    stamp = pathlib.Path(stamp)
+    if not stamp.is_file() or stamp.read_text() != text:
+        stamp.write_text(text)
+
+
+if __name__ == "__main__":
+    import sys
+    if len(sys.argv) != 3 or sys.argv[1] != "--epoch-stamp":
+        sys.exit("usage: iso_image.py --epoch-stamp FILE")
+    try:
+        write_epoch_stamp(pathlib.Path(sys.argv[2]))
+    except IsoImageError as error:
+        sys.exit(f"iso_image: {error}")
