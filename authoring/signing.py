@@ -109,3 +109,31 @@ def verify_program(path: pathlib.Path, ca_file: pathlib.Path | None = None) -> s
     if ca_file is not None:
         command += ["-CAfile", str(ca_file)]
     return _run(command, f"verify the signature of {path}")
+
+
+def is_signed(path: pathlib.Path) -> bool:
+    """Whether path carries an Authenticode signature (valid or not): its
+    PE certificate table is not empty."""
+    data = pathlib.Path(path).read_bytes()
+    if data[:2] != b"MZ" or len(data) < 0x40:
+        return False
+    pe = int.from_bytes(data[0x3C:0x40], "little")
+    if data[pe:pe + 4] != b"PE\0\0":
+        return False
+    optional = pe + 24
+    magic = int.from_bytes(data[optional:optional + 2], "little")
+    directories = optional + (96 if magic == 0x10B else 112)
+    entry = directories + 8 * 4   # IMAGE_DIRECTORY_ENTRY_SECURITY
+    size = int.from_bytes(data[entry + 4:entry + 8], "little")
+    return size != 0
+
+
+def strip_signature(path: pathlib.Path, unsigned: pathlib.Path) -> None:
+    """Writes path without its signature to unsigned: the program as it was
+    before signing, byte for byte."""
+    unsigned = pathlib.Path(unsigned)
+    if unsigned.exists():
+        unsigned.unlink()   # osslsigncode does not overwrite
+    _run(["osslsigncode", "remove-signature", "-in", str(path), "-out", str(unsigned)],
+         f"remove the signature of {path}")
+

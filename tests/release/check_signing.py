@@ -4,7 +4,9 @@ and checks the result: every SETUP.EXE and Tarrywin.exe on the disc and in
 its ISO carries a signature that osslsigncode verifies against that
 certificate, the signed programs still pass the Windows 95 check, the built
 programs stay unsigned; without a certificate the build says so once and
-signs nothing; a missing password stops the build with no image. Leaves the
+signs nothing; a missing password stops the build with no image;
+check-disc-origin tells the signed image from an unsigned rebuild of the
+same sources, and tells a changed rebuild apart. Leaves the
 signed SETUP.EXE and Tarrywin.exe in WORK_DIR/programs for the run under Wine.
 
     check_signing.py SOURCE_ROOT SETUP_EXE TARRYWIN_EXE STANDIN_EXE WORK_DIR
@@ -110,6 +112,26 @@ def main():
         problem(f"make-disc without a certificate should say so once:\n{run.stdout}")
     elif (disc / "SETUP.EXE").read_bytes() != setup.read_bytes():
         problem("without a certificate SETUP.EXE on the disc is not the built one")
+
+    # The signed image against the unsigned rebuild: the same disc; with one
+    # file or one program changed in the rebuild, not.
+    origin = [str(root / "scripts/check-disc-origin"), str(work / "signed/disc.iso")]
+    same = subprocess.run(origin + [str(disc)], capture_output=True, text=True, env=env)
+    print(same.stdout.strip())
+    if same.returncode != 0:
+        problem(f"check-disc-origin does not recognise the signed disc's rebuild:\n"
+                f"{same.stdout}{same.stderr}")
+    for changed, expected in [("AUTORUN.INF", "AUTORUN.INF differs"),
+                              ("SETUP.EXE", "SETUP.EXE differs (its signature removed)")]:
+        altered = work / "altered" / changed.replace(".", "_")
+        shutil.copytree(disc, altered)
+        data = bytearray((altered / changed).read_bytes())
+        data[len(data) // 2] ^= 0x01
+        (altered / changed).write_bytes(bytes(data))
+        other = subprocess.run(origin + [str(altered)], capture_output=True, text=True, env=env)
+        if other.returncode != 1 or expected not in other.stdout:
+            problem(f"check-disc-origin with {changed} changed (code {other.returncode}):\n"
+                    f"{other.stdout}{other.stderr}")
 
     no_password = {k: v for k, v in env.items() if k != PASSWORD_ENV}
     run, disc, iso = make_disc(root, programs, work / "no-password", sign, no_password)

@@ -7,7 +7,8 @@ import tempfile
 import unittest
 from unittest import mock
 
-from authoring.signing import SigningError, SigningSettings, sign_programs, verify_program
+from authoring.signing import (SigningError, SigningSettings, is_signed, sign_programs,
+                               strip_signature, verify_program)
 from throwaway_certificate import make_certificate
 
 PASSWORD_ENV = "RELEASE_TEST_SIGNING_PASSWORD"
@@ -103,6 +104,22 @@ class Signing(unittest.TestCase):
         with self.assertRaisesRegex(SigningError, "could not sign"):
             sign_programs([self.copies[0]], self.settings())
         self.assertEqual(self.copies[0].read_bytes(), not_a_program)
+
+    def test_removing_the_signature_gives_back_the_program(self):
+        sign_programs([self.copies[0]], self.settings(), signing_time=1700000000)
+        unsigned = self.folder / "unsigned.exe"
+        unsigned.write_bytes(b"an earlier file in the way")
+        strip_signature(self.copies[0], unsigned)
+        self.assertEqual(unsigned.read_bytes(), self.original)
+
+    def test_is_signed(self):
+        sign_programs([self.copies[0]], self.settings(), signing_time=1700000000)
+        (self.folder / "short.exe").write_bytes(b"MZ")
+        (self.folder / "text.txt").write_bytes(b"not a program at all" * 10)
+        for name, expected in [("SETUP.EXE", True), ("Tarrywin.exe", False),
+                               ("short.exe", False), ("text.txt", False)]:
+            with self.subTest(name):
+                self.assertEqual(is_signed(self.folder / name), expected)
 
     def test_unsigned_and_missing_programs_do_not_verify(self):
         for path, message in [(self.copies[0], "could not verify"),
