@@ -12,6 +12,7 @@ import datetime
 import os
 import pathlib
 import subprocess
+import sys
 
 # When neither SOURCE_DATE_EPOCH nor git can say when the sources were made
 # (a tarball without history), every build still gets the same dates.
@@ -37,12 +38,18 @@ def build_epoch(repo_root: pathlib.Path | None = None) -> int:
     try:
         run = subprocess.run(["git", "-C", str(root), "log", "-1", "--format=%ct", "HEAD"],
                              capture_output=True, text=True, timeout=30)
-    except (OSError, subprocess.SubprocessError):
-        return FALLBACK_EPOCH
-    text = run.stdout.strip()
-    if run.returncode != 0 or not text.isdigit():
-        return FALLBACK_EPOCH
-    return int(text)
+        text, reason = run.stdout.strip(), run.stderr.strip()
+        if run.returncode == 0 and text.isdigit():
+            return int(text)
+    except (OSError, subprocess.SubprocessError) as error:
+        reason = str(error)
+    if (root / ".git").exists():
+        # A checkout whose history git cannot read (git missing, a "dubious
+        # ownership" refusal) would otherwise give other dates than the same
+        # commit elsewhere, without a word.
+        sys.stderr.write(f"build_epoch: cannot read the commit time of {root} ({reason}); "
+                         f"dates are {iso_timestring(FALLBACK_EPOCH)[:8]} instead\n")
+    return FALLBACK_EPOCH
 
 
 def iso_timestring(epoch: int) -> str:
@@ -102,7 +109,6 @@ def write_epoch_stamp(stamp: pathlib.Path) -> None:
 
 
 if __name__ == "__main__":
-    import sys
     if len(sys.argv) != 3 or sys.argv[1] != "--epoch-stamp":
         sys.exit("usage: iso_image.py --epoch-stamp FILE")
     try:

@@ -16,7 +16,7 @@ import pathlib
 import subprocess
 import tempfile
 
-from authoring.iso_image import build_epoch
+from authoring.iso_image import IsoImageError, build_epoch
 
 
 class SigningError(Exception):
@@ -79,7 +79,10 @@ def sign_programs(paths: list[pathlib.Path], settings: SigningSettings,
         if not program.is_file():
             raise SigningError(f"program to sign {program} does not exist")
     if signing_time is None:
-        signing_time = build_epoch()
+        try:
+            signing_time = build_epoch()
+        except IsoImageError as error:
+            raise SigningError(str(error)) from error
     for program in programs:
         # The signed copy is written beside the program and then takes its
         # place, so a failure never leaves half a program behind.

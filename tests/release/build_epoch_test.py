@@ -1,4 +1,5 @@
 """The build's epoch and the image's dates taken from it."""
+import io
 import os
 import pathlib
 import subprocess
@@ -61,14 +62,19 @@ class BuildEpoch(unittest.TestCase):
             self.assertEqual(build_epoch(self.folder), 1600000000)
 
     def test_without_history_the_fixed_constant(self):
-        with self.environment_without_epoch():
+        with self.environment_without_epoch(), \
+                mock.patch("sys.stderr", new_callable=io.StringIO) as stderr:
             self.assertEqual(build_epoch(self.folder), FALLBACK_EPOCH)
+        self.assertEqual(stderr.getvalue(), "", "a folder without history is no fault")
 
-    def test_without_git_the_fixed_constant(self):
+    def test_without_git_the_fixed_constant_and_a_warning(self):
         self.make_repository(1600000000)
         with self.environment_without_epoch(), \
-                mock.patch.dict(os.environ, {"PATH": str(self.folder)}):
+                mock.patch.dict(os.environ, {"PATH": str(self.folder)}), \
+                mock.patch("sys.stderr", new_callable=io.StringIO) as stderr:
             self.assertEqual(build_epoch(self.folder), FALLBACK_EPOCH)
+        self.assertIn("cannot read the commit time", stderr.getvalue())
+        self.assertIn("20000101", stderr.getvalue())
 
 
 class IsoTimestring(unittest.TestCase):

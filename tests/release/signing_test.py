@@ -93,6 +93,12 @@ class Signing(unittest.TestCase):
                     sign_programs(self.copies, self.settings(**changes), signing_time=0)
                 self.assert_untouched()
 
+    def test_malformed_source_date_epoch_is_a_signing_error(self):
+        with mock.patch.dict(os.environ, {"SOURCE_DATE_EPOCH": "soon"}), \
+                self.assertRaisesRegex(SigningError, "SOURCE_DATE_EPOCH"):
+            sign_programs(self.copies, self.settings())
+        self.assert_untouched()
+
     def test_missing_program_is_refused_before_any_program_changes(self):
         with self.assertRaisesRegex(SigningError, "absent.exe does not exist"):
             sign_programs(self.copies + [self.folder / "absent.exe"], self.settings())
