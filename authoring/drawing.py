@@ -1,0 +1,148 @@
+"""Menu pictures drawn by the kit from the manifest's texts.
+
+They are kept beside the manifest (disc.pictures, default pictures/) with a
+hash of everything they were drawn from; a build redraws them only when that
+hash changes, so a disc's SETUP.EXE does not change with the machine's fonts.
+"""
+import hashlib
+import json
+import shutil
+import subprocess
+
+from PIL import Image, ImageDraw, ImageFont
+
+from . import palette
+
+DRAWING_VERSION = 1
+FONT_FILES = ("/usr/share/fonts/truetype/liberation/LiberationSans-{}.ttf",
+              "/usr/share/fonts/truetype/dejavu/DejaVuSans{}.ttf")
+
+NAVY, DEEP, MID = (0x00, 0x00, 0x33), (0x00, 0x33, 0x66), (0x33, 0x66, 0x99)
+GOLD, WHITE, INK, GREY = (0xFF, 0xCC, 0x00), (0xFF, 0xFF, 0xFF), (0x00, 0x00, 0x33), (0x44, 0x44, 0x44)
+PALE = (0xCC, 0xCC, 0xFF)
+
+
+class NoFont(Exception):
+    pass
+
+
+def needs_other_font(text):
+    """Liberation Sans draws Latin, Greek and Cyrillic; anything else needs a font
+    that the system finds for it."""
+    return any(ord(ch) > 0x52F and not 0x2000 <= ord(ch) <= 0x20CF for ch in text)
+
+
+def font_for(texts, weight, size, language):
+    if not any(needs_other_font(t) for t in texts):
+        for pattern in FONT_FILES:
+            name = pattern.format("Bold" if weight == "bold" else ("Regular" if "liberation" in pattern else ""))
+            try:
+                return ImageFont.truetype(name.replace("DejaVuSansRegular", "DejaVuSans"), size)
+            except OSError:
+                continue
+    if shutil.which("fc-match"):
+        tag = language.locale.split("_")[0] or "en"
+        found = subprocess.run(["fc-match", "-f", "%{file}", f":lang={tag}:weight={200 if weight == 'bold' else 80}"],
+                               capture_output=True, text=True).stdout
+        if found and "Liberation" not in found and "DejaVu" not in found:
+            return ImageFont.truetype(found, size)
+    raise NoFont(f"no font on this machine draws {language.name} text such as {texts[0]!r}; "
+                 "install a font package that covers it (for Japanese, fonts-ipafont-gothic) "
+                 "or give your own pictures")
+
+
+def gradient(size, top, bottom):
+    w, h = size
+    img = Image.new("RGB", size)
+    draw = ImageDraw.Draw(img)
+    for y in range(h):
+        t = y / max(h - 1, 1)
+        colour = tuple(int(round(top[i] + (bottom[i] - top[i]) * t)) for i in range(3))
+        draw.line((0, y, w - 1, y), fill=palette.PALETTE[palette.nearest(colour)])
+    return img
+
+
+def backdrop(size):
+    img = gradient(size, MID, DEEP)
+    img.paste(gradient((size[0], 34), NAVY, DEEP), (0, 0))
+    ImageDraw.Draw(img).rectangle((0, 34, size[0] - 1, 35), fill=GOLD)
+    return img
+
+
+def background(disc, lang):
+    img = backdrop(disc.menu_size)
+    draw = ImageDraw.Draw(img)
+    title = font_for([lang.title], "bold", 19, lang)
+    draw.text((14, 17), lang.title, font=title, fill=WHITE, anchor="lm")
+    version = "Ver. {}.{}".format(*disc.product.version[:2])
+    draw.text((disc.menu_size[0] - 14, 18), version, font=font_for([version], "regular", 11, lang),
+              fill=PALE, anchor="rm")
+    if lang.footer:
+        draw.text((21, disc.menu_size[1] - 12), lang.footer, font=font_for([lang.footer], "regular", 11, lang),
+                  fill=PALE, anchor="lm")
+    return img
+
+
+def face(base, size, label, sublabel, pressed, lang):
+    w, h = size
+    img = base.copy()
+    draw = ImageDraw.Draw(img)
+    shift = 2 if pressed else 0
+    fill = gradient((w - 2, h - 2), (0xBB, 0xBB, 0xBB) if pressed else WHITE, (0xDD, 0xDD, 0xDD))
+    draw.rounded_rectangle((0, 0, w - 1, h - 1), 6, fill=INK)
+    mask = Image.new("L", (w - 2, h - 2), 0)
+    ImageDraw.Draw(mask).rounded_rectangle((0, 0, w - 3, h - 3), 5, fill=255)
+    img.paste(fill, (1, 1), mask)
+    if not sublabel:
+        fnt = font_for([label], "bold", 13, lang)
+        draw.text((w // 2 + shift, h // 2 + shift), label, font=fnt, fill=INK, anchor="mm")
+        return img
+    draw.text((14 + shift, h // 2 - 1 + shift), label, font=font_for([label], "bold", 16, lang),
+              fill=INK, anchor="ls")
+    draw.text((14 + shift, h // 2 + 3 + shift), sublabel, font=font_for([sublabel], "regular", 12, lang),
+              fill=GREY, anchor="lt")
+    return img
+
+
+def button(disc, lang, number):
+    b = disc.buttons[number - 1]
+    w, h = disc.button_sizes[number]
+    base = backdrop(disc.menu_size).crop((b.x, b.y, b.x + w, b.y + h))
+    both = Image.new("RGB", (w, 2 * h))
+    for row, pressed in ((0, False), (h, True)):
+        both.paste(face(base, (w, h), b.labels.get(lang.key, ""), b.sublabels.get(lang.key, ""),
+                        pressed, lang), (0, row))
+    return both
+
+
+def inputs_hash(disc, lang):
+    inputs = {"version": DRAWING_VERSION, "menu": disc.menu_size, "title": lang.title,
+              "footer": lang.footer, "product": disc.product.version[:2],
+              "buttons": [(b.number, b.x, b.y, disc.button_sizes[b.number], b.labels.get(lang.key),
+                           b.sublabels.get(lang.key)) for b in disc.buttons]}
+    return hashlib.sha256(json.dumps(inputs, ensure_ascii=False).encode()).hexdigest()
+
+
+def drawn_files(disc, lang):
+    folder = disc.pictures_folder
+    files = {"background": folder / f"{lang.key}_background.bmp"}
+    for b in disc.buttons:
+        files[b.number] = folder / f"{lang.key}_button{b.number}.bmp"
+    return files, folder / f"{lang.key}.inputs"
+
+
+def ensure_drawn(disc, lang):
+    """Draws a language's pictures unless the stored ones were drawn from the
+    same inputs; returns (files, whether they were drawn now)."""
+    files, stamp = drawn_files(disc, lang)
+    wanted = inputs_hash(disc, lang)
+    if stamp.is_file() and stamp.read_text().strip() == wanted and all(p.is_file() for p in files.values()):
+        return files, False
+    pictures = {"background": background(disc, lang)}
+    for b in disc.buttons:
+        pictures[b.number] = button(disc, lang, b.number)
+    disc.pictures_folder.mkdir(parents=True, exist_ok=True)
+    for key, image in pictures.items():
+        files[key].write_bytes(palette.bmp_bytes(image))
+    stamp.write_text(wanted + "\n")
+    return files, True
