@@ -4,7 +4,7 @@ import os
 import subprocess
 
 
-class IsoError(Exception):
+class IsoError(RuntimeError):
     pass
 
 

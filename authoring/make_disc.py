@@ -78,7 +78,10 @@ def sign(disc, paths):
     if disc.signing.certificate is None:
         say("not signed: no certificate")
         return
-    from . import signing
+    try:
+        from . import signing
+    except ImportError as error:
+        raise programs.BuildError(f"cannot sign: {error}") from error
     signing.sign_programs(paths, signing.SigningSettings(
         certificate=disc.signing.certificate, password_env=disc.signing.password_env,
         timestamp_url=disc.signing.timestamp_url))
@@ -129,9 +132,12 @@ def main(argv=None):
         for path in standins:
             say(f"{path}: no installer given, the demo stand-in stands in for it")
         iso = out / "disc.iso"
-        iso_image.make_iso(folder, iso, disc.volume_id)
+        try:
+            iso_image.make_iso(folder, iso, disc.volume_id)
+        except (OSError, RuntimeError, ValueError) as error:
+            raise programs.BuildError(f"making {iso.name}: {error}") from error
         walkthrough_plan.write(disc, out / "walkthrough.json", folder, iso)
-    except (programs.BuildError, iso_image.IsoError, OSError) as error:
+    except (programs.BuildError, OSError) as error:
         print(f"make-disc: {error}", file=sys.stderr)
         return 1
     except Exception as error:   # signing failures come from the signing module

@@ -302,8 +302,12 @@ class Reader:
         certificate = self.overrides.get("certificate") or table.get("certificate")
         cert_path = None
         if certificate:
-            cert_path = (Path(self.overrides["certificate"]).resolve() if self.overrides.get("certificate")
-                         else self.path(certificate, "signing.certificate", folder=False))
+            if self.overrides.get("certificate"):
+                cert_path = Path(self.overrides["certificate"]).resolve()
+                if not cert_path.is_file():
+                    self.problems.add("signing.certificate", f"--sign-certificate {cert_path} does not exist")
+            else:
+                cert_path = self.path(certificate, "signing.certificate", folder=False)
         return Signing(cert_path,
                        self.overrides.get("password_env") or table.get("password_env", "DISC_SIGNING_PASSWORD"),
                        self.overrides.get("timestamp_url") or table.get("timestamp_url"))
