@@ -13,7 +13,7 @@ from PIL import Image, ImageDraw, ImageFont
 
 from . import palette
 
-DRAWING_VERSION = 1
+DRAWING_VERSION = 2
 FONT_FILES = ("/usr/share/fonts/truetype/liberation/LiberationSans-{}.ttf",
               "/usr/share/fonts/truetype/dejavu/DejaVuSans{}.ttf")
 
@@ -51,14 +51,22 @@ def font_for(texts, weight, size, language):
                  "or give your own pictures")
 
 
+# 4 x 4 ordered-dither thresholds: gradients blend between palette colours
+# in a fine, regular pattern instead of bands.
+BAYER = ((0, 8, 2, 10), (12, 4, 14, 6), (3, 11, 1, 9), (15, 7, 13, 5))
+
+
 def gradient(size, top, bottom):
     w, h = size
     img = Image.new("RGB", size)
-    draw = ImageDraw.Draw(img)
+    px = img.load()
     for y in range(h):
         t = y / max(h - 1, 1)
-        colour = tuple(int(round(top[i] + (bottom[i] - top[i]) * t)) for i in range(3))
-        draw.line((0, y, w - 1, y), fill=palette.PALETTE[palette.nearest(colour)])
+        base = [top[i] + (bottom[i] - top[i]) * t for i in range(3)]
+        for x in range(w):
+            offset = ((BAYER[y % 4][x % 4] + 0.5) / 16 - 0.5) * 0x33
+            wanted = tuple(min(255, max(0, int(round(c + offset)))) for c in base)
+            px[x, y] = palette.PALETTE[palette.nearest(wanted)]
     return img
 
 
@@ -83,7 +91,38 @@ def background(disc, lang):
     return img
 
 
-def face(base, size, label, sublabel, pressed, lang):
+ACCENTS = ((0x33, 0x66, 0xCC), (0x33, 0x99, 0x33), (0xCC, 0x66, 0x00), (0x99, 0x33, 0x99),
+           (0x00, 0x99, 0x99))
+EXIT_ACCENT = (0x99, 0x33, 0x33)
+
+
+def emblem(button, size):
+    """The button's tile: the author's icon, or a generic one (an arrow into
+    a tray for installing, a cross for leaving) on an accent colour."""
+    if button.emblem is not None:
+        with Image.open(button.emblem) as icon:
+            icon = icon.convert("RGBA")
+            icon.thumbnail((size, size))
+            tile = Image.new("RGB", (size, size), WHITE)
+            tile.paste(icon, ((size - icon.width) // 2, (size - icon.height) // 2), icon)
+            return tile
+    s = 4
+    accent = EXIT_ACCENT if button.kind == "exit" else ACCENTS[(button.number - 2) % len(ACCENTS)]
+    big = Image.new("RGB", (size * s, size * s), accent)
+    d = ImageDraw.Draw(big)
+    c, u = size * s / 2, size * s / 24
+    if button.kind == "exit":
+        for a, b in (((c - 6 * u, c - 6 * u), (c + 6 * u, c + 6 * u)), ((c - 6 * u, c + 6 * u), (c + 6 * u, c - 6 * u))):
+            d.line((a, b), fill=WHITE, width=int(4.4 * u))
+    else:
+        d.rectangle((c - 9 * u, c + 4 * u, c + 9 * u, c + 8 * u), fill=WHITE)
+        d.polygon(((c - 2.5 * u, c - 9 * u), (c + 2.5 * u, c - 9 * u), (c + 2.5 * u, c - 2 * u),
+                   (c + 6.5 * u, c - 2 * u), (c, c + 4.5 * u), (c - 6.5 * u, c - 2 * u),
+                   (c - 2.5 * u, c - 2 * u)), fill=WHITE)
+    return big.resize((size, size), Image.BOX)
+
+
+def face(base, size, button, label, sublabel, pressed, lang):
     w, h = size
     img = base.copy()
     draw = ImageDraw.Draw(img)
@@ -93,13 +132,21 @@ def face(base, size, label, sublabel, pressed, lang):
     mask = Image.new("L", (w - 2, h - 2), 0)
     ImageDraw.Draw(mask).rounded_rectangle((0, 0, w - 3, h - 3), 5, fill=255)
     img.paste(fill, (1, 1), mask)
+    tile_size = max(8, min(h - 12, 34))
+    tile = emblem(button, tile_size)
+    tile_y = (h - tile_size) // 2 + shift
     if not sublabel:
         fnt = font_for([label], "bold", 13, lang)
-        draw.text((w // 2 + shift, h // 2 + shift), label, font=fnt, fill=INK, anchor="mm")
+        text_w = fnt.getlength(label)
+        left = int((w - (tile_size + 5 + text_w)) // 2) + shift
+        img.paste(tile, (left, tile_y))
+        draw.text((left + tile_size + 5, h // 2 + shift), label, font=fnt, fill=INK, anchor="lm")
         return img
-    draw.text((14 + shift, h // 2 - 1 + shift), label, font=font_for([label], "bold", 16, lang),
+    img.paste(tile, (8 + shift, tile_y))
+    text_x = 8 + tile_size + 10 + shift
+    draw.text((text_x, h // 2 - 1 + shift), label, font=font_for([label], "bold", 16, lang),
               fill=INK, anchor="ls")
-    draw.text((14 + shift, h // 2 + 3 + shift), sublabel, font=font_for([sublabel], "regular", 12, lang),
+    draw.text((text_x, h // 2 + 3 + shift), sublabel, font=font_for([sublabel], "regular", 12, lang),
               fill=GREY, anchor="lt")
     return img
 
@@ -110,16 +157,20 @@ def button(disc, lang, number):
     base = backdrop(disc.menu_size).crop((b.x, b.y, b.x + w, b.y + h))
     both = Image.new("RGB", (w, 2 * h))
     for row, pressed in ((0, False), (h, True)):
-        both.paste(face(base, (w, h), b.labels.get(lang.key, ""), b.sublabels.get(lang.key, ""),
+        both.paste(face(base, (w, h), b, b.labels.get(lang.key, ""), b.sublabels.get(lang.key, ""),
                         pressed, lang), (0, row))
     return both
+
+
+def emblem_digest(button):
+    return hashlib.sha256(button.emblem.read_bytes()).hexdigest() if button.emblem else None
 
 
 def inputs_hash(disc, lang):
     inputs = {"version": DRAWING_VERSION, "menu": disc.menu_size, "title": lang.title,
               "footer": lang.footer, "product": disc.product.version[:2],
-              "buttons": [(b.number, b.x, b.y, disc.button_sizes[b.number], b.labels.get(lang.key),
-                           b.sublabels.get(lang.key)) for b in disc.buttons]}
+              "buttons": [(b.number, b.kind, b.x, b.y, disc.button_sizes[b.number], b.labels.get(lang.key),
+                           b.sublabels.get(lang.key), emblem_digest(b)) for b in disc.buttons]}
     return hashlib.sha256(json.dumps(inputs, ensure_ascii=False).encode()).hexdigest()
 
 

@@ -77,6 +77,7 @@ class Button:
     confirmations: dict          # language key -> Message (install buttons)
     pictures: dict               # language key -> author's picture path
     steps: list = field(default_factory=list)
+    emblem: Optional[Path] = None   # drawn pictures: the author's icon for this button
 
 
 @dataclass

@@ -209,15 +209,31 @@ class Reader:
                 continue
             cid = self.get(table, "id", f"{key}.id", str, f"component{i}", required=True,
                            fix='add id = "name", which install steps use as { component = "name" }')
-            installer = self.get(table, "installer", f"{key}.installer", str, None)
+            installer = self.installer(self.get(table, "installer", f"{key}.installer", str, None),
+                                       f"{key}.installer")
             components.append(Component(
                 id=cid,
                 folders={k: v.replace("/", "\\").strip("\\") for k, v in
                          self.per_language(table, "folder", f"{key}.folder", keys).items()},
                 titles=self.per_language(table, "title", f"{key}.title", keys,
                                          fix="the exact title of the window its installer shows"),
-                installer=self.path(installer, f"{key}.installer", folder=True)))
+                installer=installer))
         return components
+
+    def installer(self, value, key):
+        """A component's real installer: its setup.exe, or the folder holding
+        it; the whole folder goes into the component's folders on the disc."""
+        path = self.path(value, key)
+        if path is None or not path.exists():
+            return None
+        if path.is_file():
+            if path.name.lower() != "setup.exe":
+                self.problems.add(key, f"{value} must be the installer's setup.exe or the folder holding it")
+                return None
+            return path.parent
+        if not any(p.name.lower() == "setup.exe" for p in path.iterdir()):
+            self.problems.add(key, f"{value} holds no setup.exe; the waiter starts the setup.exe beside it")
+        return path
 
     def step(self, table, key, component_ids):
         if not isinstance(table, dict):
@@ -287,6 +303,7 @@ class Reader:
                     step = self.step(raw, f"{key}.steps[{j}]", component_ids)
                     if step:
                         steps.append(step)
+            emblem = self.get(table, "emblem", f"{key}.emblem", str, None)
             pictures = {k: self.path(v, f"{key}.picture.{k}", folder=False) for k, v in
                         self.per_language(table, "picture", f"{key}.picture", keys, required=False).items()}
             buttons.append(Button(
@@ -294,7 +311,8 @@ class Reader:
                 control_id=self.get(table, "control_id", f"{key}.control_id", int, 99 + i),
                 labels=self.per_language(table, "label", f"{key}.label", keys),
                 sublabels=self.per_language(table, "sublabel", f"{key}.sublabel", keys, required=False),
-                confirmations=confirmations, pictures=pictures, steps=steps))
+                confirmations=confirmations, pictures=pictures, steps=steps,
+                emblem=self.path(emblem, f"{key}.emblem", folder=False)))
         return buttons
 
     def signing(self, data):

@@ -73,6 +73,11 @@ CASES = [
     ("unknown code page", 'key = "es"', 'key = "es"\ncode_page = 99999', "language[2].code_page",
      "not a code page the kit knows"),
     ("bad version", 'version = "1.2"', 'version = "one"', "product.version", "is not a version"),
+    ("installer folder without setup.exe", 'id = "app"', 'id = "app"\ninstaller = "files"',
+     "component[1].installer", "holds no setup.exe"),
+    ("installer file that is not setup.exe", 'id = "app"', 'id = "app"\ninstaller = "files/manuals/guide.txt"',
+     "component[1].installer", "must be the installer's setup.exe or the folder holding it"),
+    ("missing emblem", 'kind = "exit"', 'kind = "exit"\nemblem = "exit.png"', "button[1].emblem", "does not exist"),
 ]
 
 

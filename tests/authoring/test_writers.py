@@ -122,6 +122,27 @@ class DiscFolder(unittest.TestCase):
             self.assertEqual((folder / "manuals" / "guide.txt").read_bytes(), b"guide\r\n")
 
 
+    def test_a_real_installer_is_copied_and_gets_no_stand_in(self):
+        text = MANIFEST.replace('id = "app"', 'id = "app"\ninstaller = "installer/setup.exe"')
+        with SampleDisc(text) as sample, tempfile.TemporaryDirectory() as tmp:
+            (sample.root / "installer" / "data").mkdir(parents=True)
+            (sample.root / "installer" / "setup.exe").write_bytes(b"real")
+            (sample.root / "installer" / "data" / "app.cab").write_bytes(b"cab")
+            disc, report = load(sample.manifest)
+            self.assertIsNone(report)
+            tmp = Path(tmp)
+            for name in ("setup", "waiter", "standin"):
+                (tmp / name).write_bytes(name.encode())
+            self.assertEqual(disc_folder.lay_out(disc, tmp / "disc", tmp / "setup", tmp / "waiter",
+                                                 tmp / "standin"), [])
+            folder = tmp / "disc" / "app" / "english"
+            self.assertEqual((folder / "setup.exe").read_bytes(), b"real")
+            self.assertEqual((folder / "data" / "app.cab").read_bytes(), b"cab")
+            self.assertFalse((folder / "standin.ini").exists())
+            plan = walkthrough_plan.plan(disc, tmp / "disc", tmp / "disc.iso")
+            self.assertFalse(plan["languages"][0]["buttons"][1]["steps"][0]["standin"])
+
+
 class WalkthroughPlan(unittest.TestCase):
     def test_sample_plan(self):
         with SampleDisc() as sample:
@@ -173,6 +194,19 @@ class Pictures(unittest.TestCase):
             self.assertFalse(drawing.ensure_drawn(disc, en)[1])
             disc.buttons[1].labels["en"] = "Install the App"
             self.assertTrue(drawing.ensure_drawn(disc, en)[1])
+
+    def test_an_author_emblem_is_drawn_on_its_button(self):
+        with SampleDisc() as sample:
+            Image.new("RGB", (64, 64), (0xFF, 0x00, 0xFF)).save(sample.root / "icon.png")
+            disc, _ = load(sample.manifest)
+            en = disc.language("en")
+            drawing.ensure_drawn(disc, en)
+            disc.buttons[1].emblem = sample.root / "icon.png"
+            files, drawn = drawing.ensure_drawn(disc, en)
+            self.assertTrue(drawn)
+            with Image.open(files[2]) as face:
+                colours = {c for _, c in face.convert("RGB").getcolors(100000)}
+            self.assertIn((0xFF, 0x00, 0xFF), colours)
 
     def test_preview_places_each_normal_face(self):
         with SampleDisc() as sample:
