@@ -166,7 +166,7 @@ def check_names(disc, problems):
             titles[t] = c.id
 
 
-def check_steps(disc, problems):
+def check_sources(disc, problems):
     entries = disc_entries(disc)
     for b in disc.buttons:
         for j, step in enumerate(b.steps, 1):
@@ -177,48 +177,49 @@ def check_steps(disc, problems):
                 elif entries.get(step.program.lower()) is not False:
                     problems.add(f"{key}.run", f"{step.program!r} is not a file on the disc; put it under "
                                  "disc.files (paths are relative to the disc's root)")
-            if step.kind == "copy":
+            elif step.kind == "copy":
                 if step.source.lower() not in entries:
                     problems.add(f"{key}.copy", f"{step.source!r} is not on the disc; put it under disc.files "
                                  "(paths are relative to the disc's root)")
                 if not step.destination:
                     problems.add(f"{key}.to", "is empty")
-            if step.kind == "component":
-                continue
+
+
+def check_commands(disc, problems):
+    """Each step's command in each language: no ';' in a field, every field in
+    the code page, a separator to be had, and at most 1023 bytes."""
+    for b in disc.buttons:
+        for j, step in enumerate(b.steps, 1):
+            key = f"button[{b.number}].steps[{j}]"
             for lang in disc.languages:
-                letter, fields = commands.step_fields(step, disc, lang)
-                for field in fields:
-                    if ";" in field:
-                        problems.add(key, f"{field!r} holds ';', which ends a command: rename it")
-            break_out = False
-            for lang in disc.languages:
-                if break_out:
-                    break
-                letter, fields = commands.step_fields(step, disc, lang)
-                if not all(encodes(f, lang.code_page) for f in fields):
-                    problems.add(key, f"its paths cannot be written in code page {lang.code_page} ({lang.name})")
-                    break_out = True
-        for lang in disc.languages:
-            for j, step in enumerate(b.steps, 1):
                 if step.kind == "component":
                     c = next((c for c in disc.components if c.id == step.component), None)
                     if c is None or lang.key not in c.folders:
-                        continue
+                        continue       # reported where the component is read
                 letter, fields = commands.step_fields(step, disc, lang)
-                if any(";" in f for f in fields) or not all(encodes(f, lang.code_page) for f in fields):
+                if any(";" in f for f in fields):
+                    problems.add(key, f"{next(f for f in fields if ';' in f)!r} holds ';', which ends a "
+                                 "command: rename it")
+                    break
+                if not all(encodes(f, lang.code_page) for f in fields):
+                    if step.kind != "component":   # component folders are reported as such
+                        problems.add(key, f"its paths cannot be written in code page {lang.code_page} "
+                                     f"({lang.name})")
                     continue
                 text = commands.command_text(step, disc, lang)
                 if text is None:
-                    problems.add(f"button[{b.number}].steps[{j}]", "its fields use every separator the kit knows")
+                    problems.add(key, "its fields use every separator the kit knows")
                 elif len(text.encode(f"cp{lang.code_page}")) > commands.STRING_LIMIT:
-                    problems.add(f"button[{b.number}].steps[{j}]", f"the command is longer than "
-                                 f"{commands.STRING_LIMIT} bytes in {lang.name}; shorten its paths")
+                    problems.add(key, f"the command is longer than {commands.STRING_LIMIT} bytes in "
+                                 f"{lang.name}; shorten its paths")
+                    break
 
 
 def validate(disc, problems):
     check_ids(disc, problems)
     check_texts(disc, problems)
     check_names(disc, problems)
-    check_steps(disc, problems)
+    check_sources(disc, problems)
+    check_commands(disc, problems)
     if not disc.components and any(s.kind == "component" for b in disc.buttons for s in b.steps):
         problems.add("component", "install steps name components, but there is no [[component]]")
