@@ -31,7 +31,7 @@ CASES = [
      "language[2].messages.copy_failed", "code page 1252"),
     ("command string too long", 'to = "App\\\\Manuals"', 'to = "' + "x" * 1100 + '"',
      "button[2].steps[2]", "longer than 1023 bytes"),
-    ("copy destination outside the code page", 'to = "App\\Manuals"', 'to = "App\\日本"',
+    ("copy destination outside the code page", 'to = "App\\\\Manuals"', 'to = "App\\\\日本"',
      "button[2].steps[2]", "cannot be written in code page 1252"),
     ("a ';' in a field", 'to = "App\\\\Manuals"', 'to = "App;Manuals"',
      "button[2].steps[2]", "holds ';'"),
