@@ -40,12 +40,19 @@ def font_for(texts, weight, size, language):
                 return ImageFont.truetype(name.replace("DejaVuSansRegular", "DejaVuSans"), size)
             except OSError:
                 continue
-    if shutil.which("fc-match"):
-        tag = language.locale.split("_")[0] or "en"
-        found = subprocess.run(["fc-match", "-f", "%{file}", f":lang={tag}:weight={200 if weight == 'bold' else 80}"],
-                               capture_output=True, text=True).stdout
-        if found and "Liberation" not in found and "DejaVu" not in found:
-            return ImageFont.truetype(found, size)
+    codepoints = sorted({ord(ch) for t in texts for ch in t if not ch.isspace()})
+    if shutil.which("fc-list") and codepoints:
+        listed = subprocess.run(["fc-list", "-f", "%{file}\n",
+                                 ":charset=" + " ".join(f"{c:x}" for c in codepoints)],
+                                capture_output=True, text=True).stdout.split()
+        files = sorted(f for f in listed if f.lower().endswith((".ttf", ".otf", ".ttc")))
+        bold = [f for f in files if "bold" in f.lower()]
+        plain = [f for f in files if "bold" not in f.lower() and "italic" not in f.lower()]
+        for candidate in (bold if weight == "bold" else []) + plain + files:
+            try:
+                return ImageFont.truetype(candidate, size)
+            except OSError:
+                continue
     raise NoFont(f"no font on this machine draws {language.name} text such as {texts[0]!r}; "
                  "install a font package that covers it (for Japanese, fonts-ipafont-gothic) "
                  "or give your own pictures")
@@ -180,6 +187,27 @@ def drawn_files(disc, lang):
     for b in disc.buttons:
         files[b.number] = folder / f"{lang.key}_button{b.number}.bmp"
     return files, folder / f"{lang.key}.inputs"
+
+
+def check_fonts(disc, problems):
+    """Before anything is written: every text that must be drawn now has a font."""
+    for i, lang in enumerate(disc.languages, 1):
+        if lang.background is not None:
+            continue
+        files, stamp = drawn_files(disc, lang)
+        if stamp.is_file() and stamp.read_text().strip() == inputs_hash(disc, lang) \
+                and all(p.is_file() for p in files.values()):
+            continue
+        texts = [(f"language[{i}].title", lang.title), (f"language[{i}].footer", lang.footer)]
+        for b in disc.buttons:
+            texts += [(f"button[{b.number}].label.{lang.key}", b.labels.get(lang.key, "")),
+                      (f"button[{b.number}].sublabel.{lang.key}", b.sublabels.get(lang.key, ""))]
+        for key, text in texts:
+            if text:
+                try:
+                    font_for([text], "regular", 12, lang)
+                except NoFont as error:
+                    problems.add(key, str(error))
 
 
 def ensure_drawn(disc, lang):

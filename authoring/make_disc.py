@@ -33,6 +33,8 @@ def load(manifest, overrides=None):
         layout.plan(disc, problems)
     if disc is not None and not problems:
         validate(disc, problems)
+    if disc is not None and not problems:
+        drawing.check_fonts(disc, problems)
     if problems:
         return None, problems.report(Path(manifest))
     return disc, None

@@ -9,6 +9,7 @@ from . import commands
 # gets 8.3 names made by xorriso, which Windows does not read.
 JOLIET_FORBIDDEN = set('*/:;?\\"<>|')
 VOLUME_ID = re.compile(r"^[A-Z0-9_]{1,32}$")
+MAX_DEPTH = 7        # ISO 9660: eight levels, the root among them
 RANGE = 100          # each language owns B .. B + 99 of every type
 
 
@@ -146,6 +147,8 @@ def check_names(disc, problems):
                     problems.add(key, reason)
             if len(folder) > 200:
                 problems.add(key, "is too long for a disc path")
+            if folder.count("\\") + 1 > MAX_DEPTH:
+                problems.add(key, f"{folder!r} is deeper than the {MAX_DEPTH} folder levels an ISO 9660 disc holds")
             other = owners.get((lang, folder.lower()))
             if other and other != c.id:
                 problems.add(key, f"{folder!r} is also component {other}'s folder in language {lang}")
@@ -153,9 +156,13 @@ def check_names(disc, problems):
     if disc.files and disc.files.is_dir():
         for here, dirs, names in os.walk(disc.files):
             for name in dirs + names:
+                rel = os.path.relpath(os.path.join(here, name), disc.files)
                 reason = bad_name(name)
                 if reason:
-                    problems.add("disc.files", f"{os.path.relpath(os.path.join(here, name), disc.files)}: {reason}")
+                    problems.add("disc.files", f"{rel}: {reason}")
+                elif name in dirs and rel.count(os.sep) + 1 > MAX_DEPTH:
+                    problems.add("disc.files", f"{rel}: deeper than the {MAX_DEPTH} folder levels "
+                                 "an ISO 9660 disc holds")
     for lang in disc.languages:
         titles = {}
         for c in disc.components:

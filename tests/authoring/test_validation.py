@@ -79,6 +79,11 @@ CASES = [
      "component[1].installer", "holds no setup.exe"),
     ("installer file that is not setup.exe", 'id = "app"', 'id = "app"\ninstaller = "files/manuals/guide.txt"',
      "component[1].installer", "must be the installer's setup.exe or the folder holding it"),
+    ("folder too deep for ISO 9660", 'es = "app\\\\espanol"', 'es = "a\\\\b\\\\c\\\\d\\\\e\\\\f\\\\g\\\\h"',
+     "component[1].folder.es", "deeper than the 7 folder levels"),
+    # A character from a private-use plane, which no font draws.
+    ("label no font draws", 'label = { en = "Install App"', 'label = { en = "Install \U0010FFFD"',
+     "button[2].label.en", "no font on this machine draws"),
     ("missing emblem", 'kind = "exit"', 'kind = "exit"\nemblem = "exit.png"', "button[1].emblem", "does not exist"),
 ]
 
