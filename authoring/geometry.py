@@ -1,9 +1,12 @@
 """Dialog layouts for texts the kit does not know, in dialog units.
 
-MS Sans Serif 8 pt, the dialogs' font, averages about 4 units a character
-(a double-byte character twice that) and 8 units a line; the text is wrapped
-at a width that keeps the dialog readable, and the dialog grows around it.
+A dialog unit is a quarter of the font's average character width and an
+eighth of its height, so a line is 8 units high and an average letter 4
+units wide; capitals and wide letters are wider, so the kit counts 4.5 (a
+double-byte character 8). The text is wrapped at a width that keeps the
+dialog readable, and the dialog grows around it with half a line to spare.
 """
+import math
 import unicodedata
 
 from .model import Geometry
@@ -13,11 +16,11 @@ BUTTON_W, BUTTON_H = 50, 14
 
 
 def char_width(ch):
-    return 8 if unicodedata.east_asian_width(ch) in "WF" else 4
+    return 8 if unicodedata.east_asian_width(ch) in "WF" else 4.5
 
 
 def text_width(text):
-    return sum(char_width(ch) for ch in text)
+    return math.ceil(sum(char_width(ch) for ch in text))
 
 
 def wrapped_lines(text, width):
@@ -28,7 +31,7 @@ def wrapped_lines(text, width):
         count += 1
         for word in paragraph.split(" "):
             w = text_width(word)
-            gap = 4 if line else 0
+            gap = 5 if line else 0
             if line and line + gap + w > width:
                 count += 1
                 line = 0
@@ -43,7 +46,7 @@ def wrapped_lines(text, width):
 def fit(text, margin, min_width, max_text_width, cancel):
     widest = max(text_width(p) for p in text.split("\n"))
     width = max(min(widest + 4, max_text_width), min_width - 2 * margin)
-    height = wrapped_lines(text, width) * LINE + 2
+    height = wrapped_lines(text, width) * LINE + 4
     size_w = width + 2 * margin + 2
     buttons_y = margin + height + 10
     size_h = buttons_y + BUTTON_H + 8
