@@ -4,6 +4,7 @@ Every mistake is collected with its key (and line) and a way to fix it;
 read_disc returns the Disc only when there is none.
 """
 import codecs
+import difflib
 import re
 import tomllib
 from pathlib import Path
@@ -25,7 +26,12 @@ LOCALES = {7: "de_DE.UTF-8", 9: "en_US.UTF-8", 10: "es_ES.UTF-8", 12: "fr_FR.UTF
 CODE_PAGES = {7: 1252, 9: 1252, 10: 1252, 12: 1252, 16: 1252, 19: 1252, 29: 1252,
               17: 932, 18: 949, 4: 936, 21: 1250, 25: 1251}
 
-MENU_DEFAULT = (488, 242)
+PRODUCT_KEYS = ("name", "version", "company", "copyright", "description")
+LANGUAGE_KEYS = ("key", "name", "primary_id", "sublanguage_id", "code_page", "default", "locale",
+                 "dialog_base", "script_base", "caption", "ok", "cancel", "messages", "copyright",
+                 "menu_dialog", "background", "title", "footer")
+BUTTON_KEYS = ("kind", "x", "y", "control_id", "label", "sublabel", "confirmation",
+               "confirmation_geometry", "steps", "picture", "emblem")
 KEY_NAME = re.compile(r"^[a-z][a-z0-9_-]*$")
 
 
@@ -50,6 +56,14 @@ class Reader:
             self.problems.add(key, f"must be {names.get(kind, kind.__name__)}")
             return default
         return value
+
+    def known(self, table, key, allowed):
+        """A key the kit does not know is most likely a typo: say which keys there are."""
+        for name in table:
+            if name not in allowed:
+                near = difflib.get_close_matches(name, allowed, 1)
+                hint = f"did you mean {near[0]}?" if near else f"the keys here are {', '.join(sorted(allowed))}"
+                self.problems.add(f"{key}.{name}" if key else name, f"unknown key; {hint}")
 
     def path(self, value, key, must_exist=True, folder=None):
         if value is None:
@@ -93,6 +107,7 @@ class Reader:
     def product(self, data):
         table = self.get(data, "product", "product", dict, {}, required=True,
                          fix="add a [product] table with name, version, company, copyright")
+        self.known(table, "product", PRODUCT_KEYS)
         name = self.get(table, "name", "product.name", str, "", required=True,
                         fix='add name = "My Product"')
         version = self.get(table, "version", "product.version", str, "1.0.0.0")
@@ -118,6 +133,7 @@ class Reader:
             if not isinstance(table, dict):
                 self.problems.add(key, "must be a table")
                 continue
+            self.known(table, key, LANGUAGE_KEYS)
             tag = self.get(table, "key", f"{key}.key", str, f"lang{i}", required=True,
                            fix='add key = "en" (a short tag used in folder and file names)')
             if not KEY_NAME.match(tag):
@@ -151,6 +167,7 @@ class Reader:
             ok = text("ok", known.get("ok"))
             cancel = text("cancel", known.get("cancel"))
             given = self.get(table, "messages", f"{key}.messages", dict, {})
+            self.known(given, f"{key}.messages", known_texts.MESSAGE_KEYS)
             messages = {}
             for name in known_texts.MESSAGE_KEYS:
                 value = given.get(name)
@@ -207,6 +224,7 @@ class Reader:
             if not isinstance(table, dict):
                 self.problems.add(key, "must be a table")
                 continue
+            self.known(table, key, ("id", "folder", "title", "installer"))
             cid = self.get(table, "id", f"{key}.id", str, f"component{i}", required=True,
                            fix='add id = "name", which install steps use as { component = "name" }')
             installer = self.installer(self.get(table, "installer", f"{key}.installer", str, None),
@@ -269,6 +287,7 @@ class Reader:
             if not isinstance(table, dict):
                 self.problems.add(key, "must be a table")
                 continue
+            self.known(table, key, BUTTON_KEYS)
             kind = self.get(table, "kind", f"{key}.kind", str, "exit" if i == 1 else "install")
             if kind not in ("exit", "install"):
                 self.problems.add(f"{key}.kind", f"{kind!r}: must be \"exit\" or \"install\"")
@@ -317,6 +336,7 @@ class Reader:
 
     def signing(self, data):
         table = self.get(data, "signing", "signing", dict, {})
+        self.known(table, "signing", ("certificate", "password_env", "timestamp_url"))
         certificate = self.overrides.get("certificate") or table.get("certificate")
         cert_path = None
         if certificate:
@@ -332,6 +352,7 @@ class Reader:
 
     def read(self, data):
         disc_table = self.get(data, "disc", "disc", dict, {})
+        self.known(disc_table, "disc", ("volume_id", "files", "standin", "icon", "pictures"))
         known_tables = {"disc", "product", "language", "component", "button", "signing"}
         for extra in set(data) - known_tables:
             self.problems.add(extra, f"unknown table; the manifest has {', '.join(sorted(known_tables))}")

@@ -84,6 +84,10 @@ CASES = [
     # A character from a private-use plane, which no font draws.
     ("label no font draws", 'label = { en = "Install App"', 'label = { en = "Install \U0010FFFD"',
      "button[2].label.en", "no font on this machine draws"),
+    ("a misspelt key", 'label = { en = "Install App"', 'lable = { en = "x" }\nlabel = { en = "Install App"',
+     "button[2].lable", "unknown key; did you mean label?"),
+    ("a misspelt message", 'launch_failed = "No se', 'lanch_failed = "x"\nlaunch_failed = "No se',
+     "language[2].messages.lanch_failed", "did you mean launch_failed?"),
     ("missing emblem", 'kind = "exit"', 'kind = "exit"\nemblem = "exit.png"', "button[1].emblem", "does not exist"),
 ]
 
