@@ -253,6 +253,17 @@ class Reader:
             self.problems.add(key, f"{value} holds no setup.exe; the waiter starts the setup.exe beside it")
         return path
 
+    def geometry(self, value, key):
+        shape = (("size", 2), ("ok", 2), ("cancel", 2), ("text", 4))
+        if isinstance(value, dict) and all(
+                isinstance(value.get(name), list) and len(value[name]) == n
+                and all(isinstance(v, int) and not isinstance(v, bool) and 0 <= v < 32768 for v in value[name])
+                for name, n in shape):
+            return Geometry(*(tuple(value[name]) for name, _ in shape))
+        self.problems.add(key, "must be { size = [w, h], ok = [x, y], cancel = [x, y], text = [x, y, w, h] }"
+                          " in dialog units")
+        return None
+
     def step(self, table, key, component_ids):
         if not isinstance(table, dict):
             self.problems.add(key, 'must be a table such as { component = "name" }')
@@ -303,16 +314,12 @@ class Reader:
                 texts = self.per_language(table, "confirmation", f"{key}.confirmation", keys,
                                           fix="the text its confirmation dialog shows")
                 layouts = self.get(table, "confirmation_geometry", f"{key}.confirmation_geometry", dict, {})
+                for extra in set(layouts) - set(keys):
+                    self.problems.add(f"{key}.confirmation_geometry.{extra}", f"no language has key {extra!r}")
                 for lang, value in texts.items():
                     geo = layouts.get(lang)
                     if geo is not None:
-                        try:
-                            geo = Geometry(tuple(geo["size"]), tuple(geo["ok"]), tuple(geo["cancel"]),
-                                           tuple(geo["text"]))
-                        except (KeyError, TypeError):
-                            self.problems.add(f"{key}.confirmation_geometry.{lang}",
-                                              "must be { size = [w, h], ok = [x, y], cancel = [x, y], text = [x, y, w, h] }")
-                            geo = None
+                        geo = self.geometry(geo, f"{key}.confirmation_geometry.{lang}")
                     confirmations[lang] = Message(value, geo or geometry.confirmation_geometry(value or " "))
                 raw_steps = self.get(table, "steps", f"{key}.steps", list, [], required=True,
                                      fix='add steps = [ { component = "name" } ]')

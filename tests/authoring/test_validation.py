@@ -131,6 +131,37 @@ class ValidationMessages(unittest.TestCase):
             self.assertFalse((sample.root / "pictures").exists())
 
 
+# Values of the wrong type or shape anywhere: a message, never a crash.
+WRONG_TYPES = [
+    ('primary_id = 10', 'primary_id = "10"'),
+    ('primary_id = 10', 'primary_id = true'),
+    ('[[component]]', 'component = 3\n[[x]]'),
+    ('folder = { en = "app\\\\english", es = "app\\\\espanol" }', 'folder = 7'),
+    ('folder = { en = "app\\\\english", es = "app\\\\espanol" }', 'folder = { en = 1, es = [] }'),
+    ('steps = [', 'steps = [ 5, "x", [], '),
+    ('steps = [', 'confirmation_geometry = { en = { size = "x", ok = [1], cancel = [1, 2], text = [] } }\nsteps = ['),
+    ('steps = [', 'x = "left"\ny = 3\nsteps = ['),
+    ('kind = "exit"', 'kind = 1'),
+    ('[language.messages]', '[language.messages]\nextra = 1'),
+    ('nt_required = "Esta', 'nt_required = 5\nxx = "Esta'),
+    ('[disc]', 'disc = 1\n[discx]'),
+    ('version = "1.2"', 'version = 1.2'),
+    ('key = "es"', 'key = "es"\nmenu_dialog = [1]'),
+    ('key = "es"', 'key = "es"\ndialog_base = -5'),
+]
+
+
+class WrongTypes(unittest.TestCase):
+    def test_each_gets_a_message(self):
+        for old, new in WRONG_TYPES:
+            with self.subTest(new):
+                self.assertIn(old, MANIFEST)
+                with SampleDisc(MANIFEST.replace(old, new, 1)) as sample:
+                    disc, report = load(sample.manifest)
+                    self.assertIsNone(disc)
+                    self.assertTrue(report.strip())
+
+
 class AuthorPictures(unittest.TestCase):
     """The author's own pictures are checked against the button record."""
 
