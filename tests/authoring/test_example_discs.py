@@ -1,7 +1,10 @@
 """Every disc under discs/ builds with scripts/make-disc: SETUP.EXE, the disc
 folder, the ISO and a walk-through plan that names every language.
 
-    KIT_PROGRAMS=<build>/disc-kit/programs.txt
+    KIT_PROGRAMS=<build>/disc-kit/programs.txt KIT_SHIPPED_SETUP=<build>/SETUP.EXE
+
+Each disc's SETUP.EXE is the shipped launcher's code with other resources:
+every section but the resources is the shipped program's, byte for byte.
 """
 import json
 import os
@@ -10,7 +13,15 @@ import tempfile
 import unittest
 from pathlib import Path
 
+from authoring.pe_resources import sections
+
 REPO = Path(__file__).resolve().parents[2]
+CODE_SECTIONS = (".text", ".data", ".rdata", ".idata")
+
+
+def code_sections(path):
+    data = path.read_bytes()
+    return {name: data[raw:raw + size] for name, _, _, raw, size in sections(data) if name in CODE_SECTIONS}
 
 
 class ExampleDiscs(unittest.TestCase):
@@ -26,6 +37,9 @@ class ExampleDiscs(unittest.TestCase):
                 out = Path(out)
                 for name in ("SETUP.EXE", "disc/SETUP.EXE", "disc/AUTORUN.INF", "disc.iso"):
                     self.assertTrue((out / name).is_file(), name)
+                shipped = code_sections(Path(os.environ["KIT_SHIPPED_SETUP"]))
+                self.assertEqual(sorted(shipped), sorted(CODE_SECTIONS))
+                self.assertEqual(code_sections(out / "SETUP.EXE"), shipped)
                 plan = json.loads((out / "walkthrough.json").read_text(encoding="utf-8"))
                 self.assertEqual(plan["name"], manifest.parent.name)
                 self.assertEqual(Path(plan["iso"]), out / "disc.iso")
