@@ -29,12 +29,19 @@ def say(text):
 def load(manifest, overrides=None):
     """(Disc, None) or (None, report of every mistake)."""
     disc, problems = read_disc(manifest, overrides)
-    if disc is not None and not problems:
-        layout.plan(disc, problems)
-    if disc is not None and not problems:
-        validate(disc, problems)
-    if disc is not None and not problems:
-        drawing.check_fonts(disc, problems)
+    if disc is not None:
+        # The checks also run over a manifest the reader found mistakes in, so
+        # that one run lists them all; what they cannot make sense of there
+        # waits for the reader's mistakes to be fixed.
+        misread = bool(problems)
+        try:
+            layout.plan(disc, problems)
+            validate(disc, problems)
+        except (KeyError, AttributeError, TypeError, ValueError, StopIteration):
+            if not misread:
+                raise
+        if not problems:
+            drawing.check_fonts(disc, problems)
     if problems:
         return None, problems.report(Path(manifest))
     return disc, None

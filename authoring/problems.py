@@ -27,8 +27,9 @@ class Problems:
         return bool(self.items)
 
     def report(self, manifest):
+        ordered = sorted(self.items, key=lambda p: (p.line is None, p.line or 0))
         return "\n".join(f"{manifest}:{p.line}: {p.key}: {p.message}" if p.line
-                         else f"{manifest}: {p.key}: {p.message}" for p in self.items)
+                         else f"{manifest}: {p.key}: {p.message}" for p in ordered)
 
 
 SEGMENT = re.compile(r"([A-Za-z0-9_\-]+)(?:\[(\d+)\])?")
@@ -47,10 +48,11 @@ def line_of(lines, key):
             header = re.compile(r"^\s*\[\[\s*" + re.escape(name) + r"\s*\]\]")
             hits = [i for i in range(start, len(lines)) if header.match(lines[i])]
             number = int(index) - 1
-            if number >= len(hits):
-                return found
-            start, found = hits[number], hits[number] + 1
-            continue
+            if number < len(hits):
+                start, found = hits[number], hits[number] + 1
+                continue
+            # An inline array (steps = [ ... ]): show the line that starts it.
+            index = None
         pattern = re.compile(r"(^|[\s{,.\[])" + re.escape(name) + r"\s*(=|\]|\.)")
         hit = next((i for i in range(start, len(lines)) if pattern.search(lines[i])), None)
         if hit is None:

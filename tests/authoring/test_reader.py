@@ -68,11 +68,13 @@ class Defaults(unittest.TestCase):
 
 class LineNumbers(unittest.TestCase):
     TEXT = ["[[button]]", 'kind = "exit"', "[[button]]", "label = { en = 'a' }",
-            "[button.confirmation]", 'en = "x"', 'es = "y"']
+            "[button.confirmation]", 'en = "x"', 'es = "y"', "[[button]]",
+            "steps = [", "  { component = 'a' },", "  { copy = 'm', to = 'x' } ]"]
 
     def test_table_cases(self):
         for key, line in (("button[2]", 3), ("button[2].confirmation.es", 7),
-                          ("button[1].kind", 2), ("button[2].label", 4), ("missing", None)):
+                          ("button[1].kind", 2), ("button[2].label", 4), ("missing", None),
+                          ("button[3].steps[2].copy", 11), ("button[3].steps[1]", 9)):
             with self.subTest(key=key):
                 self.assertEqual(line_of(self.TEXT, key), line)
 
