@@ -98,14 +98,21 @@ def sign(disc, paths):
 
 
 def main(argv=None):
-    parser = argparse.ArgumentParser(prog="make-disc", description=__doc__.split("\n")[0])
-    parser.add_argument("manifest", type=Path)
-    parser.add_argument("--preview", action="store_true")
-    parser.add_argument("--build-dir", type=Path)
-    parser.add_argument("--programs", type=Path)
-    parser.add_argument("--sign-certificate")
-    parser.add_argument("--sign-password-env")
-    parser.add_argument("--timestamp-url")
+    parser = argparse.ArgumentParser(prog="make-disc", description="Builds one disc from its manifest.",
+                                     epilog="Nothing is written when the manifest has mistakes; "
+                                     "each is listed with its line and key.")
+    parser.add_argument("manifest", type=Path, help="the disc's disc.toml")
+    parser.add_argument("--preview", action="store_true",
+                        help="only write DIR/preview/menu-<language>.png, a picture of each menu")
+    parser.add_argument("--build-dir", type=Path, metavar="DIR",
+                        help="where to build (default build/discs/<manifest's folder name>)")
+    parser.add_argument("--programs", type=Path, metavar="FILE",
+                        help="<build>/disc-kit/programs.txt of a build to link with "
+                        "(default: build/default, built first)")
+    parser.add_argument("--sign-certificate", metavar="FILE", help="sign with this certificate ([signing] certificate)")
+    parser.add_argument("--sign-password-env", metavar="VAR",
+                        help="environment variable holding its password ([signing] password_env)")
+    parser.add_argument("--timestamp-url", metavar="URL", help="time-stamping server ([signing] timestamp_url)")
     args = parser.parse_args(argv)
     overrides = {"certificate": args.sign_certificate, "password_env": args.sign_password_env,
                  "timestamp_url": args.timestamp_url}
