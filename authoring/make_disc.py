@@ -1,0 +1,165 @@
+"""scripts/make-disc: one disc from its manifest.
+
+    scripts/make-disc path/to/disc.toml [--preview] [--build-dir DIR]
+        [--programs <build>/disc-kit/programs.txt]
+        [--sign-certificate FILE] [--sign-password-env VAR] [--timestamp-url URL]
+
+Reads and checks the manifest (nothing is written when it has mistakes),
+then builds under DIR (default build/discs/<name>/): SETUP.EXE, the disc
+folder disc/, disc.iso and walkthrough.json. --preview only writes a picture
+of each language's menu (DIR/preview/menu-<language>.png).
+"""
+import argparse
+import shutil
+import sys
+from pathlib import Path
+
+from . import (app_manifest, disc_folder, drawing, iso_image, layout, palette, preview,
+               programs, resource_script, walkthrough_plan)
+from .reader import read_disc
+from .validation import validate
+
+REPO = Path(__file__).resolve().parent.parent
+
+
+def say(text):
+    print(f"make-disc: {text}", flush=True)
+
+
+def load(manifest, overrides=None):
+    """(Disc, None) or (None, report of every mistake)."""
+    disc, problems = read_disc(manifest, overrides)
+    if disc is not None:
+        # The checks also run over a manifest the reader found mistakes in, so
+        # that one run lists them all; what they cannot make sense of there
+        # waits for the reader's mistakes to be fixed.
+        misread = bool(problems)
+        try:
+            layout.plan(disc, problems)
+            validate(disc, problems)
+        except (KeyError, AttributeError, TypeError, ValueError, StopIteration):
+            if not misread:
+                raise
+        if not problems:
+            drawing.check_fonts(disc, problems)
+    if problems:
+        return None, problems.report(Path(manifest))
+    return disc, None
+
+
+def prepare_pictures(disc, resources):
+    """Each language's bitmaps in the launcher's palette, under resources/;
+    returns {language key: {"background" or button number: file name}}."""
+    names = {}
+    for lang in disc.languages:
+        if lang.background is None:
+            sources, drawn = drawing.ensure_drawn(disc, lang)
+            if drawn:
+                say(f"drew the {lang.name} pictures into {disc.pictures_folder}")
+        else:
+            sources = {"background": lang.background}
+            sources.update({b.number: b.pictures[lang.key] for b in disc.buttons})
+        names[lang.key] = {}
+        for key, source in sources.items():
+            name = f"{lang.key}_{'background' if key == 'background' else f'button{key}'}.bmp"
+            from PIL import Image
+            with Image.open(source) as image:
+                (resources / name).write_bytes(palette.bmp_bytes(image))
+            names[lang.key][key] = name
+    return names
+
+
+def write_resources(disc, resources):
+    resources.mkdir(parents=True, exist_ok=True)
+    names = prepare_pictures(disc, resources)
+    (resources / "palette.bin").write_bytes(palette.palette_bytes())
+    shutil.copyfile(disc.icon, resources / "launcher.ico")
+    (resources / "setup.manifest").write_text(app_manifest.application_manifest(disc.product),
+                                              encoding="utf-8", newline="\n")
+    files = {"palette": "palette.bin", "icon": "launcher.ico", "manifest": "setup.manifest"}
+    files.update(names)
+    script = resources / "disc.rc"
+    script.write_text(resource_script.resource_script(disc, files), encoding="utf-8", newline="\n")
+    return script, names
+
+
+def sign(disc, paths):
+    if disc.signing.certificate is None:
+        say("not signed: no certificate")
+        return
+    try:
+        from . import signing
+    except ImportError as error:
+        raise programs.BuildError(f"cannot sign: {error}") from error
+    signing.sign_programs(paths, signing.SigningSettings(
+        certificate=disc.signing.certificate, password_env=disc.signing.password_env,
+        timestamp_url=disc.signing.timestamp_url))
+    say(f"signed {', '.join(p.name for p in paths)} with {disc.signing.certificate}")
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(prog="make-disc", description="Builds one disc from its manifest.",
+                                     epilog="Nothing is written when the manifest has mistakes; "
+                                     "each is listed with its line and key.")
+    parser.add_argument("manifest", type=Path, help="the disc's disc.toml")
+    parser.add_argument("--preview", action="store_true",
+                        help="only write DIR/preview/menu-<language>.png, a picture of each menu")
+    parser.add_argument("--build-dir", type=Path, metavar="DIR",
+                        help="where to build (default build/discs/<manifest's folder name>)")
+    parser.add_argument("--programs", type=Path, metavar="FILE",
+                        help="<build>/disc-kit/programs.txt of a build to link with "
+                        "(default: build/default, built first)")
+    parser.add_argument("--sign-certificate", metavar="FILE", help="sign with this certificate ([signing] certificate)")
+    parser.add_argument("--sign-password-env", metavar="VAR",
+                        help="environment variable holding its password ([signing] password_env)")
+    parser.add_argument("--timestamp-url", metavar="URL", help="time-stamping server ([signing] timestamp_url)")
+    args = parser.parse_args(argv)
+    overrides = {"certificate": args.sign_certificate, "password_env": args.sign_password_env,
+                 "timestamp_url": args.timestamp_url}
+    disc, report = load(args.manifest, overrides)
+    if report:
+        print(report, file=sys.stderr)
+        print("make-disc: nothing was written; fix the manifest and run again", file=sys.stderr)
+        return 1
+    out = (args.build_dir or REPO / "build" / "discs" / disc.name).resolve()
+    resources = out / "resources"
+    try:
+        script, bitmaps = write_resources(disc, resources)
+    except drawing.NoFont as error:
+        print(f"{args.manifest}: {error}", file=sys.stderr)
+        return 1
+    if args.preview:
+        full = {k: {key: resources / name for key, name in v.items()} for k, v in bitmaps.items()}
+        for path in preview.write_previews(disc, full, out / "preview"):
+            say(f"preview {path}")
+        return 0
+    try:
+        recipe_path = args.programs or programs.build_programs()
+        recipe = programs.read_recipe(recipe_path)
+        setup = out / "SETUP.EXE"
+        programs.link_setup(recipe, script, setup)
+        waiter = out / "Tarrywin.exe"
+        shutil.copyfile(recipe["waiter"], waiter)
+        sign(disc, [setup, waiter])
+        if not recipe.get("standin") and any(c.installer is None for c in disc.components):
+            raise programs.BuildError("the stand-in installer is not built (tests are off)")
+        folder = out / "disc"
+        standins = disc_folder.lay_out(disc, folder, setup, waiter, recipe.get("standin"))
+        for path in standins:
+            say(f"{path}: no installer given, the demo stand-in stands in for it")
+        iso = out / "disc.iso"
+        try:
+            iso_image.make_iso(folder, iso, disc.volume_id)
+        except (OSError, RuntimeError, ValueError) as error:
+            raise programs.BuildError(f"making {iso.name}: {error}") from error
+        walkthrough_plan.write(disc, out / "walkthrough.json", folder, iso)
+    except (programs.BuildError, OSError) as error:
+        print(f"make-disc: {error}", file=sys.stderr)
+        return 1
+    except Exception as error:   # signing failures come from the signing module
+        if type(error).__name__ == "SigningError":
+            print(f"make-disc: signing failed: {error}", file=sys.stderr)
+            return 1
+        raise
+    say(f"{disc.name}: {setup}, {folder}, {iso} and {out / 'walkthrough.json'}")
+    return 0

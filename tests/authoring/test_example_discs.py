@@ -1,0 +1,101 @@
+"""Every disc under discs/ builds with scripts/make-disc: SETUP.EXE, the disc
+folder, the ISO and a walk-through plan that names every language.
+
+    KIT_PROGRAMS=<build>/disc-kit/programs.txt KIT_SHIPPED_SETUP=<build>/SETUP.EXE
+
+Each disc's SETUP.EXE is the shipped launcher's code with other resources:
+every section but the resources is the shipped program's, byte for byte.
+"""
+import json
+import os
+import subprocess
+import tempfile
+import unittest
+from pathlib import Path
+
+from authoring.pe_resources import sections
+
+REPO = Path(__file__).resolve().parents[2]
+CODE_SECTIONS = (".text", ".data", ".rdata", ".idata")
+
+
+def code_sections(path):
+    data = path.read_bytes()
+    return {name: data[raw:raw + size] for name, _, _, raw, size in sections(data) if name in CODE_SECTIONS}
+
+
+class ExampleDiscs(unittest.TestCase):
+    def test_every_manifest_builds(self):
+        manifests = sorted(REPO.glob("discs/*/disc.toml"))
+        self.assertTrue(manifests)
+        for manifest in manifests:
+            with self.subTest(disc=manifest.parent.name), tempfile.TemporaryDirectory() as out:
+                run = subprocess.run(["/usr/bin/python3", str(REPO / "scripts" / "make-disc"), str(manifest),
+                                      "--build-dir", out, "--programs", os.environ["KIT_PROGRAMS"]],
+                                     capture_output=True, text=True)
+                self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+                self.assertEqual(run.stdout.count("not signed: no certificate"), 1, run.stdout)
+                out = Path(out)
+                for name in ("SETUP.EXE", "disc/SETUP.EXE", "disc/AUTORUN.INF", "disc.iso"):
+                    self.assertTrue((out / name).is_file(), name)
+                shipped = code_sections(Path(os.environ["KIT_SHIPPED_SETUP"]))
+                self.assertEqual(sorted(shipped), sorted(CODE_SECTIONS))
+                self.assertEqual(code_sections(out / "SETUP.EXE"), shipped)
+                plan = json.loads((out / "walkthrough.json").read_text(encoding="utf-8"))
+                self.assertEqual(plan["name"], manifest.parent.name)
+                self.assertEqual(Path(plan["iso"]), out / "disc.iso")
+                for language in plan["languages"]:
+                    for button in language["buttons"]:
+                        for step in button.get("steps", []):
+                            if step["kind"] == "component":
+                                folder = out / "disc" / Path(*step["folder"].split("\\"))
+                                self.assertTrue((folder / "Tarrywin.exe").is_file(), folder)
+                                self.assertTrue((folder / "Tarrywin.INI").is_file(), folder)
+                    self.assertTrue(language["locale"])
+                listing = subprocess.run(["xorriso", "-indev", str(out / "disc.iso"), "-find", "/",
+                                          "-name", "SETUP.EXE"], capture_output=True, text=True).stdout
+                self.assertIn("/SETUP.EXE", listing)
+
+
+def certificate_table_size(path):
+    """The size of a program's certificate table (data directory 4): 0 unsigned."""
+    import struct
+    data = path.read_bytes()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    return struct.unpack_from("<I", data, pe + 24 + 96 + 4 * 8 + 4)[0]
+
+
+class SignedDisc(unittest.TestCase):
+    """With a certificate, SETUP.EXE and every Tarrywin.exe on the disc are
+    signed (osslsigncode, through authoring/signing.py) before the ISO is made."""
+
+    def test_programs_on_the_disc_are_signed(self):
+        try:
+            import authoring.signing  # noqa: F401
+        except ImportError:
+            self.skipTest("authoring/signing.py is not part of this tree")
+        manifest = REPO / "discs" / "orbit-ja" / "disc.toml"
+        with tempfile.TemporaryDirectory() as tmp:
+            tmp = Path(tmp)
+            key, cert, pfx = tmp / "key.pem", tmp / "cert.pem", tmp / "test.pfx"
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                            "-subj", "/CN=Disc kit test", "-keyout", key, "-out", cert],
+                           check=True, capture_output=True)
+            subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", pfx,
+                            "-passout", "pass:kit-test"], check=True, capture_output=True)
+            env = dict(os.environ, KIT_TEST_SIGNING_PASSWORD="kit-test")
+            run = subprocess.run(["/usr/bin/python3", str(REPO / "scripts" / "make-disc"), str(manifest),
+                                  "--build-dir", str(tmp / "out"), "--programs", os.environ["KIT_PROGRAMS"],
+                                  "--sign-certificate", str(pfx), "--sign-password-env",
+                                  "KIT_TEST_SIGNING_PASSWORD"], capture_output=True, text=True, env=env)
+            self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+            self.assertNotIn("not signed", run.stdout)
+            programs = [tmp / "out" / "disc" / "SETUP.EXE"] + sorted((tmp / "out" / "disc").rglob("Tarrywin.exe"))
+            self.assertEqual(len(programs), 5)
+            for program in programs:
+                with self.subTest(program=str(program)):
+                    self.assertGreater(certificate_table_size(program), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
