@@ -127,10 +127,10 @@ void FindNewPrograms(std::vector<ComponentRun>& runs, const WalkthroughPaths& pa
         run.isWaiter = SameText(image.substr(image.find_last_of('\\') + 1), "Tarrywin.exe");
         run.title = run.isWaiter ? WatchedTitle(folder) : PlannedWindow(steps, run.program, runs.size());
         for (const ComponentRun& other : runs)
-            Check(other.endedAt != 0, "a program started while " + other.program + " still ran");
-        Detail(std::string(run.isWaiter ? "waiter" : "program") + " started: " + run.program + " (pid " +
+            Check(other.endedAt != 0, "a program started while " + Utf8FromAnsi(other.program) + " still ran");
+        Detail(std::string(run.isWaiter ? "waiter" : "program") + " started: " + Utf8FromAnsi(run.program) + " (pid " +
                std::to_string(run.waiterId) + ")" +
-               (run.title.empty() ? "" : ", waiting for the window " + Quoted(Utf8FromAnsi(run.title))));
+               (run.title.empty() ? "" : ", waiting for the window " + Quoted(run.title)));
         runs.push_back(run);
     }
     CloseHandle(snapshot);
@@ -143,7 +143,7 @@ void FollowWindow(ComponentRun& run, const WalkthroughPaths& paths) {
         run.windowOpenedAt = now;
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        Detail("window " + Quoted(Utf8FromAnsi(run.title)) + " appeared (pid " + std::to_string(owner) + ")");
+        Detail("window " + Quoted(run.title) + " appeared (pid " + std::to_string(owner) + ")");
     }
     if (window && !run.photographed && now - run.windowOpenedAt >= kPhotographAfterMs) {
         run.photographed = true;
@@ -152,7 +152,7 @@ void FollowWindow(ComponentRun& run, const WalkthroughPaths& paths) {
     }
     if (!window && run.windowOpenedAt && !run.windowClosedAt) {
         run.windowClosedAt = now;
-        Detail("window " + Quoted(Utf8FromAnsi(run.title)) + " went away after " +
+        Detail("window " + Quoted(run.title) + " went away after " +
                Seconds(now - run.windowOpenedAt));
     }
 }
@@ -164,7 +164,7 @@ void FollowWaiter(ComponentRun& run, const WalkthroughPaths& paths) {
     if (run.isWaiter) TellStandinLog(run, paths.disc);
     std::string after = run.windowClosedAt
         ? ", " + Seconds(run.endedAt - run.windowClosedAt) + " after the window went" : "";
-    Detail(run.program + " ended, exit code " + std::to_string(run.exitCode) + after);
+    Detail(Utf8FromAnsi(run.program) + " ended, exit code " + std::to_string(run.exitCode) + after);
     Check(!run.isWaiter || run.exitCode == 0, "the waiter's exit code is not 0");
     if (run.title.empty()) return;
     if (Check(run.windowOpenedAt != 0, "it ended but its window was never seen"))
@@ -196,7 +196,7 @@ std::vector<ComponentRun> WatchInstall(const WalkthroughPaths& paths, DWORD laun
         Sleep(kPollMs);
     }
     for (ComponentRun& run : runs) {
-        Check(run.endedAt != 0, run.program + " still running after the launcher ended");
+        Check(run.endedAt != 0, Utf8FromAnsi(run.program) + " still running after the launcher ended");
         CloseHandle(run.waiter);
         run.waiter = NULL;
     }

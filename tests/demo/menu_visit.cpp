@@ -90,19 +90,19 @@ HWND AskConfirmation(Program& setup, HWND menu, const WalkthroughPaths& paths, c
                      const PlanButton& button) {
     PressButton(menu, button.control);
     Detail("pressed button " + std::to_string(button.number) + " " +
-           Quoted(Utf8FromAnsi(button.label)));
+           Quoted(button.label));
     std::string expected = WithoutCarriageReturns(button.confirmation);
     std::string firstLine = expected.substr(0, expected.find('\n'));
     HWND confirmation = WaitForDialog(setup.id(), kDialogMs, firstLine);
     if (!Check(confirmation != NULL,
-               "no confirmation beginning " + Quoted(Utf8FromAnsi(firstLine)))) return NULL;
+               "no confirmation beginning " + Quoted(firstLine))) return NULL;
     Detail(Utf8FromAnsi(plan.language) + " confirmation:");
     std::string buttons;
     std::string shown = StaticTexts(confirmation, buttons);
     for (const std::string& line : Lines(shown)) Note("| " + Utf8FromAnsi(line));
     Note("  " + Utf8FromAnsi(buttons));
     Check(shown == expected, "the confirmation's text is not the manifest's " +
-                                 Quoted(Utf8FromAnsi(expected)));
+                                 Quoted(expected));
     Check(ControlText(confirmation, IDOK) == plan.ok && ControlText(confirmation, IDCANCEL) == plan.cancel,
           "the confirmation's buttons are not [" + Utf8FromAnsi(plan.ok) + "] [" +
               Utf8FromAnsi(plan.cancel) + "]");
@@ -115,7 +115,7 @@ HWND AskConfirmation(Program& setup, HWND menu, const WalkthroughPaths& paths, c
 
 void Decline(HWND menu, HWND confirmation, const Plan& plan) {
     PressButton(confirmation, IDCANCEL);
-    Detail("pressed " + Quoted(Utf8FromAnsi(plan.cancel)));
+    Detail("pressed " + Quoted(plan.cancel));
     bool gone = WaitForWindowGone(confirmation, kDialogMs);
     Check(gone, "the confirmation stayed after Cancel");
     if (gone && Check(IsWindow(menu) && IsWindowVisible(menu), "the menu closed after Cancel"))
@@ -125,7 +125,7 @@ void Decline(HWND menu, HWND confirmation, const Plan& plan) {
 void ExitFromMenu(Program& setup, HWND menu, const Plan& plan) {
     const PlanButton* exit = plan.ExitButton();
     PressButton(menu, exit->control);
-    Detail("pressed button " + std::to_string(exit->number) + " " + Quoted(Utf8FromAnsi(exit->label)));
+    Detail("pressed button " + std::to_string(exit->number) + " " + Quoted(exit->label));
     bool asked = false;
     WaitUntil([&] {
         for (HWND dialog : TopLevelWindowsOf(setup.id(), "#32770"))

@@ -72,8 +72,8 @@ void CheckOrder(const PlanButton& button, const std::vector<ComponentRun>& runs)
         bool same = step.kind == PlanStep::kComponent
             ? runs[i].isWaiter && lstrcmpiA(runs[i].folder.c_str(), step.path.c_str()) == 0
             : lstrcmpiA(runs[i].program.c_str(), step.path.c_str()) == 0;
-        Check(same, "program " + std::to_string(i + 1) + " was " + runs[i].program + ", not " +
-                        (step.kind == PlanStep::kComponent ? step.path + "\\Tarrywin.exe" : step.path));
+        Check(same, "program " + std::to_string(i + 1) + " was " + Utf8FromAnsi(runs[i].program) + ", not " +
+                        Utf8FromAnsi(step.kind == PlanStep::kComponent ? step.path + "\\Tarrywin.exe" : step.path));
     }
 }
 
@@ -105,7 +105,7 @@ void Install(const WalkthroughPaths& paths, const Plan& plan, const PlanButton& 
     Step(Heading(plan, "OK runs the button's " + std::to_string(button.steps.size()) +
                            " steps, one after another"));
     PressButton(confirmation, IDOK);
-    Detail("pressed " + Quoted(Utf8FromAnsi(plan.ok)));
+    Detail("pressed " + Quoted(plan.ok));
     Check(WaitForWindowGone(menu, kExitMs), "the menu stayed after OK");
     Detail("the menu closed; the launcher runs its install script");
     std::vector<ComponentRun> runs =
@@ -123,7 +123,7 @@ void Install(const WalkthroughPaths& paths, const Plan& plan, const PlanButton& 
             : run.windowOpenedAt && run.windowClosedAt
             ? "window open " + Seconds(run.windowClosedAt - run.windowOpenedAt)
             : "window never seen";
-        Note(run.program + ": pid " + std::to_string(run.waiterId) + ", exit code " +
+        Note(Utf8FromAnsi(run.program) + ": pid " + std::to_string(run.waiterId) + ", exit code " +
              std::to_string(run.exitCode) + ", " + window);
     }
 }

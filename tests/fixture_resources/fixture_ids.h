@@ -1,4 +1,4 @@
-/* PURPOSE: ids of the start-up tests' own resource set, for the resource
+/* PURPOSE: ids of the programs' tests' own resource set, for the resource
  * compiler and the tests alike (only #defines).
  *
  * Three languages with bases of their own, so that nothing here coincides
