@@ -192,6 +192,12 @@ def iso_tree(iso, read_fs, *options):
     return files, folders
 
 
+def plain_name(name):
+    """A path as the plain ISO 9660 tree stores it: upper case, and every
+    character that is not a d-character (a double-byte one too) as "_"."""
+    return re.sub(r"[^A-Z0-9_./]", "_", name.upper())
+
+
 ISO_8_3 = re.compile(r"^[A-Z0-9_]{1,8}(\.[A-Z0-9_]{0,3})?;1$")
 ISO_FOLDER = re.compile(r"^[A-Z0-9_]{1,8}$")
 
@@ -211,7 +217,7 @@ def check_iso(disc, iso, volume_id):
                 f"extra {sorted(joliet - wanted)}")
 
     plain, folders = iso_tree(iso, "ecma119", "-ecma119_map", "unmapped")
-    wanted_plain = {name.upper() + ";1" for name in wanted}
+    wanted_plain = {plain_name(name) + ";1" for name in wanted}
     if plain != wanted_plain:
         problem(f"ISO 9660 tree differs: missing {sorted(wanted_plain - plain)}, "
                 f"extra {sorted(plain - wanted_plain)}")
