@@ -81,32 +81,56 @@ void TellStandinLog(ComponentRun& run, const std::string& disc) {
     }
 }
 
-// New waiters: Tarrywin.exe processes that the launcher started.
-void FindNewWaiters(std::vector<ComponentRun>& runs, const WalkthroughPaths& paths, DWORD launcherId) {
+// The window the plan's next run step awaits, for a program that is not a
+// waiter: run steps in order, matched by the program's name.
+std::string PlannedWindow(const std::vector<PlanStep>& steps, const std::string& program,
+                          size_t started) {
+    size_t seen = 0;
+    for (const PlanStep& step : steps) {
+        if (step.kind == PlanStep::kCopy) continue;
+        if (seen++ == started && step.kind == PlanStep::kRun && SameText(step.path, program))
+            return step.window;
+    }
+    return "";
+}
+
+// New programs that the launcher started: waiters and others.
+void FindNewPrograms(std::vector<ComponentRun>& runs, const WalkthroughPaths& paths, DWORD launcherId,
+                     const std::vector<PlanStep>& steps) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ParentProcessID != launcherId || !SameText(entry.szExeFile, "Tarrywin.exe"))
-            continue;
+        if (entry.th32ParentProcessID != launcherId) continue;
         bool known = false;
         for (const ComponentRun& run : runs) known = known || run.waiterId == entry.th32ProcessID;
         if (known) continue;
         HANDLE waiter = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
                                     entry.th32ProcessID);
         if (!waiter) continue;   // already gone
+        // A process just created has no image yet; it is looked at again
+        // at the next poll.
+        std::string image = ImagePath(waiter);
+        if (image.empty()) {
+            CloseHandle(waiter);
+            continue;
+        }
         ComponentRun run;
+        run.index = runs.size() + 1;
         run.waiterId = entry.th32ProcessID;
         run.waiter = waiter;
         run.startedAt = GetTickCount();
-        std::string folder = FolderOf(ImagePath(waiter));
+        std::string folder = FolderOf(image);
         run.folder = OnDisc(folder, paths.disc);
-        run.title = WatchedTitle(folder);
+        run.program = OnDisc(image, paths.disc);
+        run.isWaiter = SameText(image.substr(image.find_last_of('\\') + 1), "Tarrywin.exe");
+        run.title = run.isWaiter ? WatchedTitle(folder) : PlannedWindow(steps, run.program, runs.size());
         for (const ComponentRun& other : runs)
-            Check(other.endedAt != 0, "a waiter started while " + other.folder + "'s still ran");
-        Detail("waiter started: " + run.folder + "\\Tarrywin.exe (pid " + std::to_string(run.waiterId) +
-               "), waiting for the window " + Quoted(run.title));
+            Check(other.endedAt != 0, "a program started while " + Utf8FromAnsi(other.program) + " still ran");
+        Detail(std::string(run.isWaiter ? "waiter" : "program") + " started: " + Utf8FromAnsi(run.program) + " (pid " +
+               std::to_string(run.waiterId) + ")" +
+               (run.title.empty() ? "" : ", waiting for the window " + Quoted(run.title)));
         runs.push_back(run);
     }
     CloseHandle(snapshot);
@@ -123,8 +147,8 @@ void FollowWindow(ComponentRun& run, const WalkthroughPaths& paths) {
     }
     if (window && !run.photographed && now - run.windowOpenedAt >= kPhotographAfterMs) {
         run.photographed = true;
-        std::string component = run.folder.substr(0, run.folder.find('\\'));
-        SaveScreenshot(paths, WindowRectOf(window), "install_" + component, false);
+        SaveScreenshot(paths, WindowRectOf(window), "install_" + paths.run + "_" + std::to_string(run.index),
+                       false);
     }
     if (!window && run.windowOpenedAt && !run.windowClosedAt) {
         run.windowClosedAt = now;
@@ -137,19 +161,21 @@ void FollowWaiter(ComponentRun& run, const WalkthroughPaths& paths) {
     if (run.endedAt || WaitForSingleObject(run.waiter, 0) != WAIT_OBJECT_0) return;
     run.endedAt = GetTickCount();
     GetExitCodeProcess(run.waiter, &run.exitCode);
-    TellStandinLog(run, paths.disc);
+    if (run.isWaiter) TellStandinLog(run, paths.disc);
     std::string after = run.windowClosedAt
         ? ", " + Seconds(run.endedAt - run.windowClosedAt) + " after the window went" : "";
-    Detail("waiter " + run.folder + " ended, exit code " + std::to_string(run.exitCode) + after);
-    Check(run.exitCode == 0, "the waiter's exit code is not 0");
-    if (Check(run.windowOpenedAt != 0, "the waiter ended but its window was never seen"))
-        Check(run.windowClosedAt != 0, "the waiter ended while its window was still open");
+    Detail(Utf8FromAnsi(run.program) + " ended, exit code " + std::to_string(run.exitCode) + after);
+    Check(!run.isWaiter || run.exitCode == 0, "the waiter's exit code is not 0");
+    if (run.title.empty()) return;
+    if (Check(run.windowOpenedAt != 0, "it ended but its window was never seen"))
+        Check(run.windowClosedAt != 0, "it ended while its window was still open");
 }
 
 }  // namespace
 
 std::vector<ComponentRun> WatchInstall(const WalkthroughPaths& paths, DWORD launcherId,
-                                       HANDLE launcher, DWORD timeoutMs) {
+                                       HANDLE launcher, DWORD timeoutMs,
+                                       const std::vector<PlanStep>& steps) {
     std::vector<ComponentRun> runs;
     DWORD start = GetTickCount();
     for (;;) {
@@ -158,11 +184,11 @@ std::vector<ComponentRun> WatchInstall(const WalkthroughPaths& paths, DWORD laun
         // look ended before the launcher could start the next one.
         for (ComponentRun& run : runs) {
             if (run.endedAt) continue;
-            TellStandinLog(run, paths.disc);
+            if (run.isWaiter) TellStandinLog(run, paths.disc);
             FollowWindow(run, paths);
             FollowWaiter(run, paths);
         }
-        FindNewWaiters(runs, paths, launcherId);
+        FindNewPrograms(runs, paths, launcherId, steps);
         if (launcherEnded) break;
         if (!Check(GetTickCount() - start < timeoutMs,
                    "the install did not end within " + Seconds(timeoutMs)))
@@ -170,7 +196,7 @@ std::vector<ComponentRun> WatchInstall(const WalkthroughPaths& paths, DWORD laun
         Sleep(kPollMs);
     }
     for (ComponentRun& run : runs) {
-        Check(run.endedAt != 0, "waiter " + run.folder + " still running after the launcher ended");
+        Check(run.endedAt != 0, Utf8FromAnsi(run.program) + " still running after the launcher ended");
         CloseHandle(run.waiter);
         run.waiter = NULL;
     }

@@ -1,42 +1,38 @@
 // PURPOSE: one run of SETUP.EXE from the disc in one language, driven
-// through its menu like a user: the menu, a button, its confirmation.
+// through its menu like a user: the menu, a button, its confirmation; each
+// checked against the language's plan.
 #pragma once
 #include <windows.h>
 #include <string>
+#include "plan.h"
 #include "processes.h"
-
-struct MenuVisit {
-    const char* tag;            // names the screenshots: menu_<tag>, confirm_<tag>
-    const char* language;       // "English"
-    WORD primaryLanguage;       // LANG_ENGLISH: the user language this run must have
-    int control;                // the menu button to press (IDC_MENU_*)
-    const char* meaning;        // what that button does
-    const char* confirmation;   // how its confirmation text begins in this language
-};
 
 // Where the walk-through reads the disc and saves its screenshots.
 struct WalkthroughPaths {
     std::string disc;          // the disc's root folder
     std::string screenshots;   // the BMPs go here
+    std::string run;           // names this run's screenshots, e.g. "en_2"
 };
 
 // Starts SETUP.EXE from the disc's root, once this process's own user
-// language (which SETUP.EXE inherits) is the visit's.
-bool StartLauncher(Program& setup, const WalkthroughPaths& paths, const MenuVisit& visit);
+// language (which SETUP.EXE inherits) is the plan's.
+bool StartLauncher(Program& setup, const WalkthroughPaths& paths, const Plan& plan);
 
 // Waits for the menu, checks its size, says where it is and saves
-// menu_<tag>.bmp. Returns the menu, or null.
-HWND ShowMenu(Program& setup, const WalkthroughPaths& paths, const MenuVisit& visit);
+// menu_<key>.bmp when screenshot is set. Returns the menu, or null.
+HWND ShowMenu(Program& setup, const WalkthroughPaths& paths, const Plan& plan, bool screenshot);
 
-// Presses the visit's button, waits for its confirmation, checks and prints
-// its text and saves confirm_<tag>.bmp. Returns the confirmation, or null.
-HWND AskConfirmation(Program& setup, HWND menu, const WalkthroughPaths& paths, const MenuVisit& visit);
+// Presses the button, waits for its confirmation, checks its text and
+// captions against the plan, prints them and saves confirm_<key>_<n>.bmp.
+// Returns the confirmation, or null.
+HWND AskConfirmation(Program& setup, HWND menu, const WalkthroughPaths& paths, const Plan& plan,
+                     const PlanButton& button);
 
 // Cancel on the confirmation: the menu must stay.
-void Decline(HWND menu, HWND confirmation);
+void Decline(HWND menu, HWND confirmation, const Plan& plan);
 
 // The exit button: the launcher must end without asking, with code 0.
-void ExitFromMenu(Program& setup, HWND menu);
+void ExitFromMenu(Program& setup, HWND menu, const Plan& plan);
 
 // Saves the screen rectangle once two captures in a row agree (what is
 // drawn has settled), as <screenshots>\<name>.bmp; says so.

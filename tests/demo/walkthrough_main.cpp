@@ -1,42 +1,35 @@
 // PURPOSE: the disc walk-through in one language: runs SETUP.EXE from a disc
-// folder the way a user would and tells step by step what happened, with
-// every exit code, saving screenshots as it goes. In English it installs
-// everything; in French and German it shows a confirmation, cancels it and
-// leaves through the exit button. Wine fixes the user language when a
-// program starts, so each language is a run of its own, started with that
-// language's Linux locale (scripts/walkthrough does this).
+// folder the way a user would, checks what happens against the language's
+// plan (see plan.h) and tells it step by step, with every exit code, saving
+// screenshots as it goes. Wine fixes the user language when a program
+// starts, so each language is a run of its own, started with that
+// language's Linux locale (scripts/check-disc does this).
 //
-//   disc_walkthrough.exe <disc folder> <screenshot folder> <en|fr|de> [first step number]
+//   disc_walkthrough.exe <disc folder> <screenshot folder> <plan> menu|<button> [first step]
 //
-// Exits 0 when everything went as a user would expect, 1 when a check
-// failed, 2 on a wrong command line.
+// "menu" shows the menu, each install button's confirmation (then Cancel)
+// and leaves through the exit button; a button number presses that button,
+// answers OK and follows its steps to the launcher's end.
+// Exits 0 when everything went as planned, 1 when a check failed, 2 on a
+// wrong command line or plan.
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string>
 #include <vector>
+#include "copy_check.h"
 #include "gui.h"
 #include "install_watch.h"
-#include "launcher/resources/resource_ids.h"
 #include "menu_visit.h"
 #include "narration.h"
+#include "plan.h"
 #include "processes.h"
 
 namespace {
 
-// Three installers of a few seconds each, one after another.
-const DWORD kInstallMs = 120000;
+// A few installers of a few seconds each, one after another.
+const DWORD kInstallMs = 240000;
 const DWORD kExitMs = 15000;
-
-const MenuVisit kVisits[] = {
-    {"en", "English", LANG_ENGLISH, IDC_MENU_ALL, "install everything", "Installing all items."},
-    {"fr", "French", LANG_FRENCH, IDC_MENU_APPS, "install the two applications",
-     "Installation des applications"},
-    {"de", "German", LANG_GERMAN, IDC_MENU_TWAIN, "install the TWAIN driver",
-     "TWAIN-Treiber werden installiert."},
-};
-// The English install-everything script's components, in its order.
-const char* const kEnglishComponents[] = {"tessera\\w95e", "quillon\\w95e", "kxtwain\\w95e"};
 
 std::string FullPath(const char* path) {
     char full[MAX_PATH];
@@ -46,81 +39,120 @@ std::string FullPath(const char* path) {
     return result;
 }
 
-void CheckInstallOrder(const std::vector<ComponentRun>& runs) {
-    const size_t expected = sizeof kEnglishComponents / sizeof kEnglishComponents[0];
-    Check(runs.size() == expected,
-          "expected " + std::to_string(expected) + " waiters, saw " + std::to_string(runs.size()));
-    for (size_t i = 0; i < runs.size() && i < expected; ++i)
-        Check(lstrcmpiA(runs[i].folder.c_str(), kEnglishComponents[i]) == 0,
-              "waiter " + std::to_string(i + 1) + " ran from " + runs[i].folder + ", not " +
-                  kEnglishComponents[i]);
+std::string Heading(const Plan& plan, const std::string& text) {
+    return Utf8FromAnsi(plan.language) + ": " + text;
 }
 
-void InstallEverything(const WalkthroughPaths& paths, const MenuVisit& visit) {
-    Step(std::string(visit.language) + ": SETUP.EXE from the disc shows the " + visit.language + " menu");
+void LookAndLeave(const WalkthroughPaths& paths, const Plan& plan) {
+    Step(Heading(plan, "SETUP.EXE from the disc shows the menu"));
     Program setup;
-    if (!StartLauncher(setup, paths, visit)) return;
-    HWND menu = ShowMenu(setup, paths, visit);
+    if (!StartLauncher(setup, paths, plan)) return;
+    HWND menu = ShowMenu(setup, paths, plan, true);
+    if (!menu) return;
+    for (const PlanButton& button : plan.buttons) {
+        if (!button.install) continue;
+        Step(Heading(plan, "button " + std::to_string(button.number) + " asks for confirmation; Cancel"));
+        HWND confirmation = AskConfirmation(setup, menu, paths, plan, button);
+        if (!confirmation) return;
+        Decline(menu, confirmation, plan);
+    }
+    Step(Heading(plan, "the exit button ends the launcher"));
+    ExitFromMenu(setup, menu, plan);
+}
+
+// The programs the button's steps start, in order, against what ran.
+void CheckOrder(const PlanButton& button, const std::vector<ComponentRun>& runs) {
+    std::vector<const PlanStep*> expected;
+    for (const PlanStep& step : button.steps)
+        if (step.kind != PlanStep::kCopy) expected.push_back(&step);
+    Check(runs.size() == expected.size(), "expected " + std::to_string(expected.size()) +
+                                              " programs to start, saw " + std::to_string(runs.size()));
+    for (size_t i = 0; i < runs.size() && i < expected.size(); ++i) {
+        const PlanStep& step = *expected[i];
+        bool same = step.kind == PlanStep::kComponent
+            ? runs[i].isWaiter && lstrcmpiA(runs[i].folder.c_str(), step.path.c_str()) == 0
+            : lstrcmpiA(runs[i].program.c_str(), step.path.c_str()) == 0;
+        Check(same, "program " + std::to_string(i + 1) + " was " + Utf8FromAnsi(runs[i].program) + ", not " +
+                        Utf8FromAnsi(step.kind == PlanStep::kComponent ? step.path + "\\Tarrywin.exe" : step.path));
+    }
+}
+
+void CheckCopies(const WalkthroughPaths& paths, const PlanButton& button) {
+    for (const PlanStep& step : button.steps) {
+        if (step.kind != PlanStep::kCopy) continue;
+        std::string destination = CopyDestination(step.destination);
+        std::string difference = CompareCopy(paths.disc + "\\" + step.path, destination);
+        if (Check(difference.empty(), Utf8FromAnsi(difference)))
+            Detail(Utf8FromAnsi(destination) + " holds the disc's " + Utf8FromAnsi(step.path));
+    }
+}
+
+void Install(const WalkthroughPaths& paths, const Plan& plan, const PlanButton& button) {
+    Step(Heading(plan, "SETUP.EXE from the disc shows the menu"));
+    for (const PlanStep& step : button.steps)
+        if (step.kind == PlanStep::kCopy)
+            Check(RemoveTree(CopyDestination(step.destination)),
+                  "could not clear " + Utf8FromAnsi(CopyDestination(step.destination)));
+    Program setup;
+    if (!StartLauncher(setup, paths, plan)) return;
+    HWND menu = ShowMenu(setup, paths, plan, false);
     if (!menu) return;
 
-    Step(std::string(visit.language) + ": button 2 asks for confirmation");
-    HWND confirmation = AskConfirmation(setup, menu, paths, visit);
+    Step(Heading(plan, "button " + std::to_string(button.number) + " asks for confirmation"));
+    HWND confirmation = AskConfirmation(setup, menu, paths, plan, button);
     if (!confirmation) return;
 
-    Step(std::string(visit.language) + ": OK installs everything, one component after another");
+    Step(Heading(plan, "OK runs the button's " + std::to_string(button.steps.size()) +
+                           " steps, one after another"));
     PressButton(confirmation, IDOK);
-    Detail("pressed OK");
+    Detail("pressed " + Quoted(plan.ok));
     Check(WaitForWindowGone(menu, kExitMs), "the menu stayed after OK");
-    Detail("the menu closed; the launcher runs its install script, waiting for each waiter");
-    std::vector<ComponentRun> runs = WatchInstall(paths, setup.id(), setup.handle(), kInstallMs);
-    CheckInstallOrder(runs);
+    Detail("the menu closed; the launcher runs its install script");
+    std::vector<ComponentRun> runs =
+        WatchInstall(paths, setup.id(), setup.handle(), kInstallMs, button.steps);
+    CheckOrder(button, runs);
 
-    Step(std::string(visit.language) + ": the launcher ends when its script is done");
+    Step(Heading(plan, "the launcher ends when its script is done"));
     long code = setup.WaitForExit(kExitMs);
-    if (Check(code != -1, "SETUP.EXE still running after the install")) {
-        std::string last = runs.empty() ? "" : ", after the last waiter (" + runs.back().folder + ")";
-        Detail("SETUP.EXE ended, exit code " + std::to_string(code) + last);
-    }
+    if (Check(code != -1, "SETUP.EXE still running after the install"))
+        Detail("SETUP.EXE ended, exit code " + std::to_string(code));
     Check(code == 0, "the launcher's exit code is not 0");
+    CheckCopies(paths, button);
     for (const ComponentRun& run : runs) {
-        std::string window = run.windowOpenedAt && run.windowClosedAt
-            ? "installer window open " + Seconds(run.windowClosedAt - run.windowOpenedAt)
-            : "installer window never seen";
-        Note(run.folder + ": waiter pid " + std::to_string(run.waiterId) + ", exit code " +
+        std::string window = run.title.empty() ? "no window awaited"
+            : run.windowOpenedAt && run.windowClosedAt
+            ? "window open " + Seconds(run.windowClosedAt - run.windowOpenedAt)
+            : "window never seen";
+        Note(Utf8FromAnsi(run.program) + ": pid " + std::to_string(run.waiterId) + ", exit code " +
              std::to_string(run.exitCode) + ", " + window);
     }
-}
-
-void LookAndLeave(const WalkthroughPaths& paths, const MenuVisit& visit) {
-    Step(std::string(visit.language) + ": SETUP.EXE from the disc shows the " + visit.language + " menu");
-    Program setup;
-    if (!StartLauncher(setup, paths, visit)) return;
-    HWND menu = ShowMenu(setup, paths, visit);
-    if (!menu) return;
-
-    Step(std::string(visit.language) + ": a confirmation in " + visit.language +
-         "; Cancel, then the exit button");
-    HWND confirmation = AskConfirmation(setup, menu, paths, visit);
-    if (!confirmation) return;
-    Decline(menu, confirmation);
-    ExitFromMenu(setup, menu);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const MenuVisit* visit = NULL;
-    for (const MenuVisit& candidate : kVisits)
-        if (argc >= 4 && lstrcmpiA(argv[3], candidate.tag) == 0) visit = &candidate;
-    if (!visit || argc > 5) {
-        fprintf(stderr, "usage: disc_walkthrough <disc folder> <screenshot folder> <en|fr|de> "
-                        "[first step number]\n");
+    if (argc < 5 || argc > 6) {
+        fprintf(stderr, "usage: disc_walkthrough <disc folder> <screenshot folder> <plan> "
+                        "menu|<button number> [first step number]\n");
         return 2;
     }
-    WalkthroughPaths paths = {FullPath(argv[1]), FullPath(argv[2])};
+    Plan plan;
+    std::string error;
+    if (!ReadPlan(argv[3], plan, error)) {
+        fprintf(stderr, "disc_walkthrough: %s\n", error.c_str());
+        return 2;
+    }
+    std::string mode = argv[4];
+    const PlanButton* button = mode == "menu" ? nullptr : plan.Button(atoi(argv[4]));
+    if (mode != "menu" && (!button || !button->install)) {
+        fprintf(stderr, "disc_walkthrough: the plan has no install button %s\n", argv[4]);
+        return 2;
+    }
+    WalkthroughPaths paths = {FullPath(argv[1]), FullPath(argv[2]),
+                              plan.key + (button ? "_" + std::to_string(button->number) : "")};
     CreateDirectoryA(paths.screenshots.c_str(), NULL);
-    if (argc == 5) NumberStepsFrom(atoi(argv[4]));
-    if (visit->primaryLanguage == LANG_ENGLISH) InstallEverything(paths, *visit);
-    else LookAndLeave(paths, *visit);
+    if (argc == 6) NumberStepsFrom(atoi(argv[5]));
+    if (button) Install(paths, plan, *button);
+    else LookAndLeave(paths, plan);
     return Failures() == 0 ? 0 : 1;
 }

@@ -60,8 +60,8 @@ TEST(Resolve, RelativeNamesTakeTheBaseDirectory) {
     std::string ownParent = own.substr(0, own.rfind('\\'));
     std::string windowsParent = windows.substr(0, windows.rfind('\\'));
     if (windowsParent.size() == 2) windowsParent += '\\';   // "C:" is the drive root
-    EXPECT_EQ(own + "\\tessera\\w95e\\tarrywin.exe",
-              Resolve([] { return ResolveAgainstLauncherDirectory("tessera\\w95e\\tarrywin.exe"); }));
+    EXPECT_EQ(own + "\\orbital\\west\\tarrywin.exe",
+              Resolve([] { return ResolveAgainstLauncherDirectory("orbital\\west\\tarrywin.exe"); }));
     EXPECT_EQ(ownParent + "\\x", Resolve([] { return ResolveAgainstLauncherDirectory("..\\x"); }));
     EXPECT_EQ(windows + "\\fonts\\a.fon", Resolve([] { return ResolveAgainstKnownDirectory("fonts\\a.fon", 'w'); }));
     std::string up = windowsParent + (windowsParent.back() == '\\' ? "" : "\\") + "x";

@@ -1,32 +1,36 @@
-#!/usr/bin/env python3
-"""Checks the assembled installation disc, as a folder and as an ISO image:
+#!/usr/bin/python3
+"""Checks an assembled installation disc, as a folder and as an ISO image,
+against its walk-through plan (the walkthrough.json that scripts/make-disc
+writes from the disc's manifest):
 
-- the root holds SETUP.EXE (the built launcher) and an AUTORUN.INF that
+- the root holds SETUP.EXE (the disc's launcher) and an AUTORUN.INF that
   starts it and takes its icon;
-- every component (tessera, quillon, kxtwain) has a folder per language
-  (w95e, w95f, w95g) with the built waiter as Tarrywin.exe, a Tarrywin.INI
-  naming a window title, and a setup.exe; where setup.exe is the stand-in,
-  its standin.ini opens a window with exactly that title;
+- every component folder that a language's install buttons run holds the
+  waiter as Tarrywin.exe (the built one when given), a Tarrywin.INI naming
+  the manifest's window title in the language's code page, and a setup.exe;
+  where setup.exe is the stand-in, its standin.ini opens a window with
+  exactly that title;
 - within a language, no two components watch for the same title (a waiter
   would otherwise end on another installer's window);
-- every program that the launcher's install scripts start is on the disc;
-- the ISO carries volume id INSTALLDISC, its Joliet tree (what Windows reads)
-  holds the folder's files with their names and contents, and its plain ISO
-  9660 tree holds them under valid 8.3 names.
+- every program and copy source that the launcher's install scripts name is
+  on the disc, and every waiter the launcher's command strings start is one
+  of the plan's component folders;
+- the ISO carries the manifest's volume id, its Joliet tree (what Windows
+  reads) holds the folder's files with their names and contents, and its
+  plain ISO 9660 tree holds them under valid 8.3 names.
 
-    check_disc.py DISC_FOLDER DISC_ISO SETUP_EXE TARRYWIN_EXE STANDIN_EXE
+    check_disc.py WALKTHROUGH_JSON [--launcher SETUP.EXE] [--waiter TARRYWIN.EXE]
+                  [--standin STANDIN.EXE]
 """
+import argparse
 import configparser
 import filecmp
+import json
 import os
 import re
 import subprocess
 import sys
 import tempfile
-
-COMPONENTS = ("tessera", "quillon", "kxtwain")
-LANGUAGES = ("w95e", "w95f", "w95g")
-VOLUME_ID = "INSTALLDISC"
 
 problems = []
 
@@ -35,10 +39,10 @@ def problem(text):
     problems.append(text)
 
 
-def read_ini(path):
+def read_ini(path, encoding="latin-1"):
     parser = configparser.ConfigParser(interpolation=None, strict=False)
     parser.optionxform = str.lower
-    with open(path, encoding="latin-1") as ini:
+    with open(path, encoding=encoding) as ini:
         parser.read_file(ini)
     return {section.lower(): dict(parser.items(section)) for section in parser.sections()}
 
@@ -73,20 +77,41 @@ def resolve(root, relative):
 
 
 def launcher_commands(setup_exe):
-    """The e commands of the launcher's string table (UTF-16 in the file)."""
+    """The waiters that the e commands of the launcher's string table start.
+    The strings are UTF-16 in the file, each after its length; a string's
+    commands are separated by ";", and each command is its letter, its
+    field separator, then its fields."""
     with open(setup_exe, "rb") as f:
         data = f.read()
     commands = set()
-    for start in (0, 1):
-        text = data[start:len(data) - (len(data) - start) % 2].decode("utf-16-le", "replace")
-        commands.update(re.findall(r"e/([A-Za-z0-9_\\./ -]+?);", text))
+    for offset in (0, 1):
+        text = data[offset:len(data) - (len(data) - offset) % 2].decode("utf-16-le", "replace")
+        for found in re.finditer(r"tarrywin\.exe", text, re.I):
+            begin = found.start()
+            while begin > 0 and text[begin - 1] != ";" and text[begin - 1] >= " ":
+                begin -= 1
+            command = text[begin:found.end()]
+            if len(command) > 2 and command[0] == "e":
+                commands.add(command[2:].split(command[1])[0])
     return sorted(commands)
 
 
-def check_folder(disc, setup_exe, tarrywin_exe, standin_exe):
+def components(language):
+    """(folder, window title, stand-in?) of every component step, once each."""
+    seen = {}
+    for button in language["buttons"]:
+        for step in button.get("steps", []):
+            if step["kind"] == "component":
+                seen.setdefault(step["folder"], (step["window"], step.get("standin", True)))
+    return seen
+
+
+def check_folder(plan, disc, setup_exe, tarrywin_exe, standin_exe):
     setup = entry(disc, "SETUP.EXE")
-    if not setup or not filecmp.cmp(setup, setup_exe, shallow=False):
-        problem("SETUP.EXE at the root is not the built launcher")
+    if not setup:
+        problem("no SETUP.EXE at the root")
+    elif setup_exe and not filecmp.cmp(setup, setup_exe, shallow=False):
+        problem("SETUP.EXE at the root is not the disc's launcher")
     autorun = entry(disc, "AUTORUN.INF")
     if not autorun:
         problem("no AUTORUN.INF at the root")
@@ -96,22 +121,26 @@ def check_folder(disc, setup_exe, tarrywin_exe, standin_exe):
             if section.get(key, "").upper() != "SETUP.EXE":
                 problem(f"AUTORUN.INF: {key}={section.get(key)!r}, not SETUP.EXE")
 
-    for language in LANGUAGES:
+    waiters = set()
+    for language in plan["languages"]:
+        encoding = f"cp{language['code_page']}"
         titles = {}
-        for component in COMPONENTS:
-            where = f"{component}/{language}"
+        for where, (window, is_standin) in components(language).items():
+            waiters.add(where.lower())
             folder = resolve(disc, where)
             if not folder:
                 problem(f"{where}: missing")
                 continue
             waiter = entry(folder, "Tarrywin.exe")
-            if not waiter or not filecmp.cmp(waiter, tarrywin_exe, shallow=False):
+            if not waiter:
+                problem(f"{where}: no Tarrywin.exe")
+            elif tarrywin_exe and not filecmp.cmp(waiter, tarrywin_exe, shallow=False):
                 problem(f"{where}: Tarrywin.exe is not the built waiter")
             ini = entry(folder, "Tarrywin.INI")
-            title = read_ini(ini).get("check", {}).get("string", "") if ini else ""
-            if not title:
-                problem(f"{where}: no Tarrywin.INI with [CHECK] STRING=")
-            elif title in titles:
+            title = read_ini(ini, encoding).get("check", {}).get("string", "") if ini else ""
+            if title != window:
+                problem(f"{where}: Tarrywin.INI watches for {title!r}, the manifest says {window!r}")
+            if title in titles:
                 problem(f"{where}: watches for {title!r}, as {titles[title]} does")
             titles[title] = where
             installer = entry(folder, "setup.exe")
@@ -121,18 +150,29 @@ def check_folder(disc, setup_exe, tarrywin_exe, standin_exe):
             with open(installer, "rb") as f:
                 if f.read(2) != b"MZ":
                     problem(f"{where}: setup.exe is not a Windows program")
-            if filecmp.cmp(installer, standin_exe, shallow=False):
+            if is_standin and standin_exe and not filecmp.cmp(installer, standin_exe, shallow=False):
+                problem(f"{where}: setup.exe is not the stand-in installer")
+            if is_standin:
                 standin = entry(folder, "standin.ini")
-                shown = read_ini(standin).get("standin", {}).get("title") if standin else None
+                shown = read_ini(standin, encoding).get("standin", {}).get("title") if standin else None
                 if shown != title:
                     problem(f"{where}: the stand-in opens {shown!r}, the waiter watches for {title!r}")
+        for button in language["buttons"]:
+            for step in button.get("steps", []):
+                source = step.get("program") or step.get("source")
+                if step["kind"] in ("run", "copy") and not resolve(disc, source):
+                    problem(f"{language['key']} button {button['number']}: {source} is not on the disc")
 
-    commands = launcher_commands(setup_exe)
-    if len(commands) != len(COMPONENTS) * len(LANGUAGES):
-        problem(f"expected one command per component and language in SETUP.EXE, found {commands}")
-    for command in commands:
-        if not resolve(disc, command):
-            problem(f"the launcher starts {command}, which is not on the disc")
+    if setup:
+        commands = launcher_commands(setup)
+        if waiters and not commands:
+            problem("SETUP.EXE holds no command that starts a waiter")
+        for command in commands:
+            folder = command.rsplit("\\", 1)[0].lower()
+            if folder not in waiters:
+                problem(f"the launcher starts {command}, which no install button of the plan runs")
+            if not resolve(disc, command):
+                problem(f"the launcher starts {command}, which is not on the disc")
 
 
 def xorriso(*args):
@@ -152,17 +192,23 @@ def iso_tree(iso, read_fs, *options):
     return files, folders
 
 
+def plain_name(name):
+    """A path as the plain ISO 9660 tree stores it: upper case, and every
+    character that is not a d-character (a double-byte one too) as "_"."""
+    return re.sub(r"[^A-Z0-9_./]", "_", name.upper())
+
+
 ISO_8_3 = re.compile(r"^[A-Z0-9_]{1,8}(\.[A-Z0-9_]{0,3})?;1$")
 ISO_FOLDER = re.compile(r"^[A-Z0-9_]{1,8}$")
 
 
-def check_iso(disc, iso):
+def check_iso(disc, iso, volume_id):
     if not os.path.isfile(iso):
         problem(f"no ISO image at {iso}")
         return
     volume = re.search(r"^Volume id\s*:\s*'(.*)'", xorriso("-indev", iso, "-pvd_info"), re.M)
-    if not volume or volume.group(1) != VOLUME_ID:
-        problem(f"volume id {volume.group(1) if volume else None!r}, not {VOLUME_ID}")
+    if not volume or volume.group(1) != volume_id:
+        problem(f"volume id {volume.group(1) if volume else None!r}, not {volume_id}")
 
     wanted = files_under(disc)
     joliet, _ = iso_tree(iso, "norock")
@@ -171,7 +217,7 @@ def check_iso(disc, iso):
                 f"extra {sorted(joliet - wanted)}")
 
     plain, folders = iso_tree(iso, "ecma119", "-ecma119_map", "unmapped")
-    wanted_plain = {name.upper() + ";1" for name in wanted}
+    wanted_plain = {plain_name(name) + ";1" for name in wanted}
     if plain != wanted_plain:
         problem(f"ISO 9660 tree differs: missing {sorted(wanted_plain - plain)}, "
                 f"extra {sorted(plain - wanted_plain)}")
@@ -194,18 +240,24 @@ def check_iso(disc, iso):
 
 
 def main():
-    if len(sys.argv) != 6:
-        sys.exit(__doc__)
-    disc, iso, setup_exe, tarrywin_exe, standin_exe = sys.argv[1:]
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("plan", help="the disc's walkthrough.json")
+    parser.add_argument("--launcher", help="the disc's SETUP.EXE as built")
+    parser.add_argument("--waiter", help="the built Tarrywin.exe")
+    parser.add_argument("--standin", help="the built stand-in installer")
+    args = parser.parse_args()
+    with open(args.plan, encoding="utf-8") as f:
+        plan = json.load(f)
+    disc = plan["disc_folder"]
     if not os.path.isdir(disc):
         sys.exit(f"no disc folder at {disc}")
-    check_folder(disc, setup_exe, tarrywin_exe, standin_exe)
-    check_iso(disc, iso)
+    check_folder(plan, disc, args.launcher, args.waiter, args.standin)
+    check_iso(disc, plan["iso"], plan["volume_id"])
     for text in problems:
         print("FAIL:", text)
     if problems:
         sys.exit(1)
-    print(f"disc layout: {len(files_under(disc))} files, folder and ISO agree")
+    print(f"disc layout: {len(files_under(disc))} files, folder and ISO agree with the plan")
 
 
 if __name__ == "__main__":

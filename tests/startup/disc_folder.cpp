@@ -10,12 +10,12 @@ std::string DiscFolder::TitleOf(const std::string& component, const std::string&
 
 DiscFolder::DiscFolder(int windowLifetimeMs) {
     root_ = MakeTempFolder("disc");
-    EXPECT_TRUE(CopyInto(TestEnvironment("SETUP_EXE"), setupExe()));
+    EXPECT_TRUE(CopyInto(TestEnvironment("FIXTURE_SETUP_EXE"), setupExe()));
     std::string standin = TestEnvironment("TEST_BIN") + "\\standin_setup.exe";
-    for (const char* component : {"tessera", "quillon", "kxtwain"}) {
+    for (const char* component : {"alpha", "beta", "gamma"}) {
         std::string componentFolder = root_ + "\\" + component;
         CreateDirectoryA(componentFolder.c_str(), NULL);
-        for (const char* language : {"w95e", "w95f", "w95g"}) {
+        for (const char* language : {"en", "fr", "de"}) {
             std::string folder = componentFolder + "\\" + language;
             CreateDirectoryA(folder.c_str(), NULL);
             EXPECT_TRUE(CopyInto(TestEnvironment("TARRYWIN_EXE"), folder + "\\Tarrywin.exe"));

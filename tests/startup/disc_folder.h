@@ -1,5 +1,6 @@
-// A disc folder for one test: SETUP.EXE, and for each component and
-// language folder a Tarrywin.exe with its INI and a stand-in setup.exe that
+// A disc folder for one test: the start-up tests' own SETUP.EXE (see
+// data/launcher_fixture.rc), and for each of its components (alpha, beta,
+// gamma) and language folders (en, fr, de) a Tarrywin.exe with its INI and a stand-in setup.exe that
 // hands its titled window to a child and logs to one shared log.
 #pragma once
 #include <string>

@@ -1,9 +1,11 @@
-// SETUP.EXE run for real from a disc folder, driven like a user would.
+// SETUP.EXE run for real from a disc folder, driven like a user would; it
+// carries the start-up tests' own resource set (data/launcher_fixture.rc).
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
 #include <vector>
 #include "disc_folder.h"
+#include "fixture_ids.h"
 #include "gui.h"
 #include "processes.h"
 
@@ -18,7 +20,7 @@ HWND WaitForMenu(DWORD processId, DWORD timeoutMs = kShort) {
         for (HWND dialog : TopLevelWindowsOf(processId, "#32770")) {
             RECT client;
             GetClientRect(dialog, &client);
-            if (client.right == 488 && client.bottom == 242) {
+            if (client.right == FIXTURE_MENU_WIDTH && client.bottom == FIXTURE_MENU_HEIGHT) {
                 menu = dialog;
                 return true;
             }
@@ -29,7 +31,7 @@ HWND WaitForMenu(DWORD processId, DWORD timeoutMs = kShort) {
 }
 
 void PressMenuButton(HWND menu, int number) {
-    int id = 99 + number;   // the shipped button record: controls 100 to 103
+    int id = FIXTURE_FIRST_CONTROL + number - 1;
     PostMessageA(menu, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(menu, id)));
 }
@@ -111,7 +113,7 @@ protected:
 // EXPECTED_LANGUAGE as "<confirmation start>|<folder>"; English by default.
 TEST_F(Launcher, LanguageFollowsTheLocale) {
     std::string expected = TestEnvironment("EXPECTED_LANGUAGE");
-    if (expected.empty()) expected = "Installing all items|w95e";
+    if (expected.empty()) expected = "Fixture: the three|en";
     std::string confirmationText = expected.substr(0, expected.find('|'));
     std::string folder = expected.substr(expected.find('|') + 1);
 
@@ -126,10 +128,10 @@ TEST_F(Launcher, LanguageFollowsTheLocale) {
     ASSERT_TRUE(WaitForWindowGone(confirmation, kShort));
     EXPECT_TRUE(IsWindowVisible(menu)) << "Cancel keeps the menu open";
 
-    // Button 4 installs the TWAIN driver alone, from the language's folder.
-    ASSERT_TRUE(PressAndConfirm(menu, 4, "TWAIN"));
+    // Button 3 installs gamma alone, from the language's folder.
+    ASSERT_TRUE(PressAndConfirm(menu, 3, "gamma"));
     EXPECT_EQ(0, setup_.WaitForExit(kInstall));
-    EXPECT_EQ(std::vector<std::string>{DiscFolder::TitleOf("kxtwain", folder)}, disc_.OpenedWindows());
+    EXPECT_EQ(std::vector<std::string>{DiscFolder::TitleOf("gamma", folder)}, disc_.OpenedWindows());
 }
 
 // "Install everything": each component's installer window comes and goes
@@ -138,11 +140,11 @@ TEST_F(Launcher, InstallEverythingRunsEachComponentInTurn) {
     ASSERT_TRUE(Start());
     HWND menu = WaitForMenu(setup_.id());
     ASSERT_NE(nullptr, menu);
-    ASSERT_TRUE(PressAndConfirm(menu, 2, "Installing all items"));
+    ASSERT_TRUE(PressAndConfirm(menu, 2, "Fixture: the three"));
     EXPECT_EQ(0, setup_.WaitForExit(kInstall));
-    EXPECT_EQ((std::vector<std::string>{DiscFolder::TitleOf("tessera", "w95e"),
-                                        DiscFolder::TitleOf("quillon", "w95e"),
-                                        DiscFolder::TitleOf("kxtwain", "w95e")}),
+    EXPECT_EQ((std::vector<std::string>{DiscFolder::TitleOf("alpha", "en"),
+                                        DiscFolder::TitleOf("beta", "en"),
+                                        DiscFolder::TitleOf("gamma", "en")}),
               disc_.OpenedWindows());
     EXPECT_TRUE(disc_.WindowsCameOneAfterAnother());
 }
@@ -178,14 +180,14 @@ TEST_F(Launcher, SecondCopyActivatesTheFirstAndExits) {
 
 TEST_F(Launcher, ProgramThatCannotStartShowsTheStartDialog) {
     // Not a program: the shell cannot start it.
-    WriteTextFile(disc_.root() + "\\tessera\\w95e\\Tarrywin.exe", "not a program");
+    WriteTextFile(disc_.root() + "\\alpha\\en\\Tarrywin.exe", "not a program");
     ASSERT_TRUE(Start());
     HWND menu = WaitForMenu(setup_.id());
     ASSERT_NE(nullptr, menu);
-    ASSERT_TRUE(PressAndConfirm(menu, 2, "Installing all items"));
+    ASSERT_TRUE(PressAndConfirm(menu, 2, "Fixture: the three"));
     // The shell reports the bad program in its own box first; the
     // launcher's dialog follows once that is answered.
-    const std::string ours = "Could not start up the Custom installer.";
+    const std::string ours = "Fixture: a program did not start.";
     HWND failure = NULL;
     WaitUntil([&] {
         for (HWND dialog : TopLevelWindowsOf(setup_.id(), "#32770")) {
@@ -207,7 +209,7 @@ TEST_F(Launcher, ProgramThatCannotStartShowsTheStartDialog) {
 TEST_F(Launcher, WindowsNt351IsRefused) {
     WindowsVersion version("nt351");
     ASSERT_TRUE(Start());
-    HWND refusal = WaitForDialog(setup_.id(), kShort, "requires Windows NT 4.0 or later");
+    HWND refusal = WaitForDialog(setup_.id(), kShort, "this needs Windows NT 4.0 or later");
     ASSERT_NE(nullptr, refusal);
     EXPECT_EQ(nullptr, WaitForMenu(setup_.id(), 0));
     PressButton(refusal, IDOK);
@@ -219,7 +221,7 @@ TEST_F(Launcher, EarlyWindows95AsksBeforeGoingOn) {
     SubVersionNumber none(nullptr);
     for (int answer : {IDCANCEL, IDOK}) {
         ASSERT_TRUE(Start());
-        HWND question = WaitForDialog(setup_.id(), kShort, "Continue installation?");
+        HWND question = WaitForDialog(setup_.id(), kShort, "this Windows 95 is old. Go on?");
         ASSERT_NE(nullptr, question);
         PressButton(question, answer);
         if (answer == IDCANCEL) {

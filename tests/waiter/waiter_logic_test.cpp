@@ -16,7 +16,7 @@ struct FolderCase {
 
 TEST(FolderLength, EndsAfterTheLastBackslash) {
     const FolderCase cases[] = {
-        {"C:\\Disc\\tessera\\w95e\\Tarrywin.exe", 21},
+        {"C:\\Disc\\orbital\\west\\Tarrywin.exe", 21},
         {"C:\\Tarrywin.exe", 3},
         {"\\\\server\\share\\Tarrywin.exe", 15},
         {"C:\\Disc\\", 8},

@@ -1,0 +1,76 @@
+"""The walk-through's line plan, written from one language of a
+walkthrough.json: records, escapes, the language's code page."""
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from walkthrough_plan import plan_bytes, plan_lines, unattended  # noqa: E402
+
+
+def language(code_page=1252, steps=None, confirmation="Line one\nLine two"):
+    return {
+        "key": "xx", "name": "Testish", "primary_id": 17, "code_page": code_page,
+        "menu_width": 300, "menu_height": 120, "ok": "Go", "cancel": "Stop",
+        "buttons": [
+            {"number": 1, "control_id": 70, "kind": "exit", "label": "Leave"},
+            {"number": 2, "control_id": 71, "kind": "install", "label": "All",
+             "confirmation": confirmation, "steps": steps or []},
+        ],
+    }
+
+
+class PlanLines(unittest.TestCase):
+    def test_records_in_order(self):
+        steps = [
+            {"kind": "component", "component": "a", "folder": "a\\xx", "window": "A Setup",
+             "standin": True},
+            {"kind": "run", "program": "tools\\x.exe", "window": ""},
+            {"kind": "copy", "source": "docs", "destination": "Docs\\Here", "directory": True},
+            {"kind": "copy", "source": "one.txt", "destination": "c:\\one.txt",
+             "directory": False},
+        ]
+        self.assertEqual([
+            "language\tTestish\t17\txx",
+            "menu\t300\t120",
+            "captions\tGo\tStop",
+            "button\t1\t70\texit\tLeave",
+            "button\t2\t71\tinstall\tAll",
+            "confirmation\tLine one\\nLine two",
+            "component\ta\\\\xx\tA Setup\tstandin",
+            "run\ttools\\\\x.exe\t",
+            "copy\tdocs\tDocs\\\\Here\tdirectory",
+            "copy\tone.txt\tc:\\\\one.txt\tfile",
+        ], plan_lines(language(steps=steps)))
+
+    def test_tab_in_a_text_is_escaped(self):
+        self.assertIn("confirmation\ta\\tb", plan_lines(language(confirmation="a\tb")))
+
+    def test_bytes_are_the_code_page_with_crlf(self):
+        cases = [  # (code page, text, its bytes)
+            (1252, "Gegenstände", "Gegenstände".encode("cp1252")),
+            (932, "インストール", "インストール".encode("cp932")),
+        ]
+        for code_page, text, encoded in cases:
+            with self.subTest(code_page=code_page):
+                data = plan_bytes(language(code_page, confirmation=text))
+                self.assertIn(b"confirmation\t" + encoded + b"\r\n", data)
+
+    def test_text_outside_the_code_page_is_an_error(self):
+        with self.assertRaises(UnicodeEncodeError):
+            plan_bytes(language(1252, confirmation="インストール"))
+
+
+class Unattended(unittest.TestCase):
+    def test_cases(self):
+        standin = {"kind": "component", "folder": "a", "window": "A", "standin": True}
+        own = {"kind": "component", "folder": "b", "window": "B", "standin": False}
+        copy = {"kind": "copy", "source": "d", "destination": "e", "directory": True}
+        cases = [([], True), ([standin, copy], True), ([standin, own], False), ([own], False)]
+        for steps, expected in cases:
+            with self.subTest(steps=steps):
+                self.assertEqual(expected, unattended({"steps": steps}))
+
+
+if __name__ == "__main__":
+    unittest.main()

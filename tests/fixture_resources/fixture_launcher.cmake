@@ -1,0 +1,37 @@
+# The tests' own resource set (launcher_fixture.rc) and a SETUP.EXE built
+# from it: the launcher's code, compiled again, linked with these resources
+# instead of a disc's.
+set(FIXTURE_RESOURCES_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(FIXTURE_RESOURCES_RC ${FIXTURE_RESOURCES_DIR}/launcher_fixture.rc)
+file(GLOB FIXTURE_RESOURCE_INPUTS CONFIGURE_DEPENDS
+    ${FIXTURE_RESOURCES_DIR}/*.rc ${FIXTURE_RESOURCES_DIR}/*.h ${FIXTURE_RESOURCES_DIR}/*.bmp
+    ${FIXTURE_RESOURCES_DIR}/*.bin)
+
+# link_fixture_resources(<target>): the target carries the resource set and
+# sees fixture_ids.h; a change to any of the set's files rebuilds it.
+function(link_fixture_resources target)
+    target_sources(${target} PRIVATE ${FIXTURE_RESOURCES_RC})
+    target_include_directories(${target} PRIVATE ${FIXTURE_RESOURCES_DIR})
+    set_source_files_properties(${FIXTURE_RESOURCES_RC} TARGET_DIRECTORY ${target} PROPERTIES
+        OBJECT_DEPENDS "${FIXTURE_RESOURCE_INPUTS}")
+endfunction()
+
+get_target_property(launcher_sources launcher SOURCES)
+get_target_property(launcher_dir launcher SOURCE_DIR)
+set(fixture_launcher_sources)
+foreach(source ${launcher_sources})
+    # Its resources stay behind; add_product brings the start-up objects.
+    if(source MATCHES "\\.rc$" OR source MATCHES "^\\$<")
+        continue()
+    endif()
+    if(NOT IS_ABSOLUTE ${source})
+        set(source ${launcher_dir}/${source})
+    endif()
+    list(APPEND fixture_launcher_sources ${source})
+endforeach()
+add_product(fixture_launcher OUTPUT SETUP.EXE SOURCES ${fixture_launcher_sources})
+link_fixture_resources(fixture_launcher)
+target_include_directories(fixture_launcher PRIVATE ${launcher_dir} ${PROJECT_SOURCE_DIR})
+set_target_properties(fixture_launcher PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests/fixture_launcher)
+wine_path(FIXTURE_SETUP_EXE_WINE ${PROJECT_BINARY_DIR}/tests/fixture_launcher/SETUP.EXE)
