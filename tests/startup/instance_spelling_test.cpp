@@ -14,17 +14,22 @@ namespace {
 
 const DWORD kShort = 15000;
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+// Changes the case of single-byte letters only: the two bytes of a
+// double-byte character (its trail byte may look like a letter) stay.
+std::string ChangeCase(std::string text, int (*change)(int)) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (IsDBCSLeadByte(c) && i + 1 < text.size()) {
+            ++i;
+            continue;
+        }
+        text[i] = static_cast<char>(change(c));
+    }
     return text;
 }
 
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
+std::string Lower(const std::string& text) { return ChangeCase(text, [](int c) { return std::tolower(c); }); }
+std::string Upper(const std::string& text) { return ChangeCase(text, [](int c) { return std::toupper(c); }); }
 
 // The menu is the 488 x 242 dialog of the process.
 HWND WaitForMenu(DWORD processId) {
@@ -40,13 +45,29 @@ HWND WaitForMenu(DWORD processId) {
     return menu;
 }
 
+std::string Unescaped(const std::string& text) {
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            bytes += text[i];
+        }
+    }
+    return bytes;
+}
+
 // A folder on Wine's C: drive holding a copy of SETUP.EXE, removed afterwards.
 class LauncherCopy {
 public:
     LauncherCopy() {
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "Spelling Disc " + std::to_string(GetCurrentProcessId());
+        // FOLDER_SUFFIX adds characters of the ANSI code page to the name
+        // (each byte written as %NN), double-byte ones under code page 932.
+        folder_ = std::string(temp) + "Spelling Disc " + std::to_string(GetCurrentProcessId()) +
+                  Unescaped(TestEnvironment("FOLDER_SUFFIX"));
         CreateDirectoryA(folder_.c_str(), NULL);
         exe_ = folder_ + "\\SETUP.EXE";
         copied_ = CopyFileA(TestEnvironment("SETUP_EXE").c_str(), exe_.c_str(), FALSE) != FALSE;
