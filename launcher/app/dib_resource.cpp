@@ -92,8 +92,10 @@ void DibResource::Draw(HDC hdc, const RECT* source) const {
         width = source->right - source->left;
         height = source->bottom - source->top;
     }
+    // The pixels follow the header, its colour masks and its colour table,
+    // exactly as PackedDibFits counted them.
     const BYTE* bits = reinterpret_cast<const BYTE*>(header_) + header_->biSize +
-                       4 * ColourTableEntries(*header_);
+                       MaskBytes(*header_) + 4 * ColourTableEntries(*header_);
     StretchDIBits(hdc, 0, 0, width, height, sourceX, sourceY, width, height, bits,
                   reinterpret_cast<const BITMAPINFO*>(header_), DIB_RGB_COLORS, SRCCOPY);
 }

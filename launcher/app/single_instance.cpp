@@ -10,12 +10,19 @@ namespace {
 HANDLE g_instanceMapping = NULL;
 const DWORD kWaitForIdMs = 30000;
 
-// A mapping name cannot hold backslashes (they separate namespaces on NT).
-void NameAfterLauncherPath(char (&name)[MAX_PATH]) {
+// A mapping name cannot hold backslashes (they separate namespaces on NT),
+// and kernel object names are case-sensitive while file names are not: the
+// letters go into one case so that every spelling of one launcher's path
+// (an AutoRun start, a double-click, a lower-case drive letter) names one
+// mapping. CharUpperA leaves the trail bytes of double-byte characters
+// alone. False when the path cannot be had.
+bool NameAfterLauncherPath(char (&name)[MAX_PATH]) {
     name[0] = '\0';
-    GetModuleFileNameA(NULL, name, MAX_PATH);
+    if (GetModuleFileNameA(NULL, name, MAX_PATH) == 0) return false;
     name[MAX_PATH - 1] = '\0';
     for (char* at = FindFirstChar(name, '\\'); at; at = FindFirstChar(at + 1, '\\')) *at = '/';
+    CharUpperA(name);
+    return true;
 }
 
 // The first copy stores its id just after creating the mapping; a copy
@@ -57,7 +64,8 @@ void ActivateWindowOf(DWORD processId) {
 
 void ClaimSingleInstance() {
     char name[MAX_PATH];
-    NameAfterLauncherPath(name);
+    // Without its own path the launcher cannot tell itself from another copy.
+    if (!NameAfterLauncherPath(name)) RaiseError(kQuietStop);
     HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, 4, name);
     if (!mapping) RaiseError(kQuietStop);
     if (GetLastError() != ERROR_ALREADY_EXISTS) {

@@ -3,7 +3,7 @@
 #pragma once
 
 // Claims the instance mapping, named after the launcher's path with forward
-// slashes, and stores this process's id in it. When another copy holds it,
+// slashes in upper case, and stores this process's id in it. When another copy holds it,
 // activates that copy's window and raises 1; also raises 1 when the mapping
 // cannot be made.
 void ClaimSingleInstance();

@@ -67,13 +67,16 @@ char* ResolveAgainstLauncherDirectory(const char* name) {
         // A name that fills the buffer up to its last byte may have been cut:
         // grow by a third and read it again. Windows 9x and NT 4.0 report a
         // cut name as size - 1, later Windows as size.
-        while (GetModuleFileNameA(NULL, moduleName, size) >= size - 1) {
+        // A length of 0 is a failure, never an empty name.
+        DWORD length;
+        while ((length = GetModuleFileNameA(NULL, moduleName, size)) >= size - 1) {
             size += size / 3;
             char* previous = moduleName;
             moduleName = stackBuffer;   // nothing to release if the allocation fails
             if (previous != stackBuffer) Release(previous);
             moduleName = AllocateArrayOrRaise<char>(size);
         }
+        if (length == 0) RaiseError(LastWindowsError());
         char* backslash = FindLastChar(moduleName, '\\');
         if (!backslash) {
             result = QueryFullPath(name);

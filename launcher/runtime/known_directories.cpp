@@ -39,7 +39,10 @@ const char* KnownDirectory(char letter) {
     } else {
         RaiseError(kQuietStop);
     }
+    // The string becomes the cache's only once its entry is stored.
     KnownDirectoryEntry entry = {letter, path};
-    Append(g_cache, entry);
+    ErrorCode code = Protect([&] { Append(g_cache, entry); });
+    if (code != kNoError) Release(path);
+    PassOn(code);
     return path;
 }

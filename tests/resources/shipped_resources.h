@@ -37,7 +37,8 @@ struct ExpectedLanguage {
 
 extern const ExpectedLanguage kShippedLanguages[3];
 
-// The palette rule: a colour cube, four ramps, black.
+// The palette rule: a colour cube, the static colours it lacks, four ramps,
+// black.
 struct PaletteColour {
     BYTE red, green, blue;
 };
