@@ -22,28 +22,17 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 FONT_DIR = "/usr/share/fonts/truetype/liberation"
 
 # ---------------------------------------------------------------------------
-# Palette: a 6-level colour cube, the twelve static colours of a 256-colour
-# Windows screen that the cube lacks, four 7-level ramps and black. The menu
+# Palette: a 6-level colour cube, four 10-level ramps and black. The menu
 # selects this palette before drawing, so every bitmap uses it as its colour
-# table. A 256-colour screen keeps 20 of its entries for the system's static
-# colours and gives a palette the other 236: with the statics among its own
-# entries the palette has exactly 236 colours of its own, so every one of
-# them gets an entry and the pictures show without remapping.
+# table and a 256-colour display shows the pictures without remapping.
 
 CUBE_LEVELS = (0xFF, 0xCC, 0x99, 0x66, 0x33, 0x00)
-RAMP_LEVELS = (0xEE, 0xDD, 0xBB, 0x88, 0x55, 0x22, 0x11)
-# The static colours that are not in the cube (black closes the palette).
-STATIC_COLOURS = (
-    (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00), (0x00, 0x00, 0x80),
-    (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0), (0xC0, 0xDC, 0xC0),
-    (0xA6, 0xCA, 0xF0), (0xFF, 0xFB, 0xF0), (0xA0, 0xA0, 0xA4), (0x80, 0x80, 0x80),
-)
+RAMP_LEVELS = (0xEE, 0xDD, 0xBB, 0xAA, 0x88, 0x77, 0x55, 0x44, 0x22, 0x11)
 
 
 def build_palette():
     cube = [(r, g, b) for r in CUBE_LEVELS for g in CUBE_LEVELS for b in CUBE_LEVELS]
     entries = cube[:215]  # the cube's last entry, black, closes the palette instead
-    entries += list(STATIC_COLOURS)
     entries += [(v, 0, 0) for v in RAMP_LEVELS]
     entries += [(0, v, 0) for v in RAMP_LEVELS]
     entries += [(0, 0, v) for v in RAMP_LEVELS]

@@ -3,22 +3,15 @@
 
 namespace {
 const BYTE kCubeLevels[6] = {0xFF, 0xCC, 0x99, 0x66, 0x33, 0x00};
-const BYTE kRampLevels[7] = {0xEE, 0xDD, 0xBB, 0x88, 0x55, 0x22, 0x11};
-// The static colours of a 256-colour screen that the cube lacks.
-const PaletteColour kStaticColours[12] = {
-    {0x80, 0x00, 0x00}, {0x00, 0x80, 0x00}, {0x80, 0x80, 0x00}, {0x00, 0x00, 0x80},
-    {0x80, 0x00, 0x80}, {0x00, 0x80, 0x80}, {0xC0, 0xC0, 0xC0}, {0xC0, 0xDC, 0xC0},
-    {0xA6, 0xCA, 0xF0}, {0xFF, 0xFB, 0xF0}, {0xA0, 0xA0, 0xA4}, {0x80, 0x80, 0x80}};
-
-} // namespace
+const BYTE kRampLevels[10] = {0xEE, 0xDD, 0xBB, 0xAA, 0x88, 0x77, 0x55, 0x44, 0x22, 0x11};
+}  // namespace
 
 PaletteColour ExpectedPaletteEntry(int index) {
     if (index < 215)
         return {kCubeLevels[index / 36], kCubeLevels[index / 6 % 6], kCubeLevels[index % 6]};
-    if (index < 227) return kStaticColours[index - 215];
     if (index == 255) return {0, 0, 0};
-    int ramp = (index - 227) / 7;
-    BYTE level = kRampLevels[(index - 227) % 7];
+    int ramp = (index - 215) / 10;
+    BYTE level = kRampLevels[(index - 215) % 10];
     switch (ramp) {
     case 0: return {level, 0, 0};
     case 1: return {0, level, 0};

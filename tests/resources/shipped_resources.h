@@ -37,8 +37,7 @@ struct ExpectedLanguage {
 
 extern const ExpectedLanguage kShippedLanguages[3];
 
-// The palette rule: a colour cube, the static colours it lacks, four ramps,
-// black.
+// The palette rule: a colour cube, four ramps, black.
 struct PaletteColour {
     BYTE red, green, blue;
 };
