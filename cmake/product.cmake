@@ -10,7 +10,7 @@ set(PRODUCT_LINK_OPTIONS
     -nostdlib -nostartfiles -Wl,-e,_WinMainCRTStartup -Wl,--gc-sections
     -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0
     -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
-    -Wl,--disable-dynamicbase,--disable-nxcompat -Wl,--no-insert-timestamp -s)
+    -Wl,--disable-dynamicbase,--disable-nxcompat,--disable-reloc-section -Wl,--no-insert-timestamp -s)
 
 set(PRODUCT_SYSTEM_LIBRARIES kernel32 user32 gdi32 shell32 advapi32 gcc)
 

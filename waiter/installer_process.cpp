@@ -8,6 +8,7 @@ typedef HANDLE(WINAPI* CreateJobObjectAFunction)(LPSECURITY_ATTRIBUTES, LPCSTR);
 typedef BOOL(WINAPI* AssignProcessToJobObjectFunction)(HANDLE, HANDLE);
 typedef BOOL(WINAPI* QueryInformationJobObjectFunction)(HANDLE, JOBOBJECTINFOCLASS, LPVOID, DWORD,
                                                          LPDWORD);
+typedef BOOL(WINAPI* SetInformationJobObjectFunction)(HANDLE, JOBOBJECTINFOCLASS, LPVOID, DWORD);
 
 template <typename Function>
 Function KernelFunction(const char* name) {
@@ -23,15 +24,28 @@ void CloseAndNull(HANDLE& handle) {
 
 // A new job holding the (still suspended) process, or null. Assignment fails
 // when the waiter itself is in a job that allows no nesting; the waiter then
-// does without.
+// does without. The job only counts processes: an installer may start its
+// children outside it (CREATE_BREAKAWAY_FROM_JOB) or in a job of its own,
+// which without nested jobs (Windows Vista and 7) also needs the breakaway.
 HANDLE NewJobHolding(HANDLE process) {
     CreateJobObjectAFunction createJob = KernelFunction<CreateJobObjectAFunction>("CreateJobObjectA");
     AssignProcessToJobObjectFunction assign =
         KernelFunction<AssignProcessToJobObjectFunction>("AssignProcessToJobObject");
-    if (!createJob || !assign || !KernelFunction<QueryInformationJobObjectFunction>("QueryInformationJobObject"))
+    SetInformationJobObjectFunction setLimits =
+        KernelFunction<SetInformationJobObjectFunction>("SetInformationJobObject");
+    if (!createJob || !assign || !setLimits ||
+        !KernelFunction<QueryInformationJobObjectFunction>("QueryInformationJobObject"))
         return 0;
     HANDLE job = createJob(0, 0);
-    if (job && !assign(job, process)) CloseAndNull(job);
+    if (!job) return 0;
+    // The breakaway permission is one of the extended limits.
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+    ZeroMemory(&limits, sizeof limits);
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    // A job that would make the installer's own job handling fail is worse
+    // than none.
+    if (!setLimits(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) || !assign(job, process))
+        CloseAndNull(job);
     return job;
 }
 

@@ -10,10 +10,22 @@ bool PollEndsWaiting(PollMemory& memory, bool watchingTitle, const PollFacts& fa
     switch (facts.title) {
     case kTitlePresent:
         memory.titleSeen = true;
+        memory.emptyHeld = false;
         return false;
     case kTitleAbsent:
-        return memory.titleSeen || facts.job == kEnded;
+        if (memory.titleSeen) return true;
+        if (facts.job != kEnded) {
+            memory.emptyHeld = false;
+            return false;
+        }
+        if (!memory.emptyHeld) {
+            memory.emptyHeld = true;
+            memory.emptySince = facts.now;
+            return false;
+        }
+        return facts.now - memory.emptySince >= kEmptyJobGraceMs;
     case kTitleUnread:
+        // Decides nothing; an empty job stays empty, so the hold goes on.
         break;
     }
     return false;

@@ -65,6 +65,7 @@ void OnTimer(HWND dialog, WaiterDialog& waiter) {
     facts.title = watchingTitle ? SearchTopLevelWindows(waiter.watchedTitle) : kTitleAbsent;
     facts.job = JobLiveness(waiter.installer);
     facts.process = ProcessLiveness(waiter.installer);
+    facts.now = GetTickCount();
     if (PollEndsWaiting(waiter.poll, watchingTitle, facts)) EndDialog(dialog, IDOK);
     SetTimer(dialog, ID_POLL_TIMER, kPollIntervalMs, 0);
 }
@@ -100,6 +101,8 @@ void InitWaiterDialog(WaiterDialog& waiter, HINSTANCE instance) {
     waiter.iconHandle = LoadIconA(instance, MAKEINTRESOURCEA(IDI_WAITER));
     waiter.watchedTitle[0] = '\0';
     waiter.poll.titleSeen = false;
+    waiter.poll.emptyHeld = false;
+    waiter.poll.emptySince = 0;
     waiter.installer.process = 0;
     waiter.installer.job = 0;
     waiter.exitCode = 0;

@@ -36,18 +36,26 @@ TitleSearch SearchTopLevelWindows(const char* title) {
     bool present = false;
     bool unread = false;
     TextBuffer buffer = {0, 0};
-    for (; window; window = GetWindow(window, GW_HWNDNEXT)) {
+    for (;;) {
         int length = GetWindowTextLengthA(window);
         if (length < 0) length = 0;
-        if (!Reserve(buffer, length + 1)) {
+        if (Reserve(buffer, length + 1)) {
+            buffer.text[0] = '\0';
+            GetWindowTextA(window, buffer.text, length + 1);
+            if (SameText(buffer.text, title)) present = true;
+        } else {
             // A text that cannot be read may be the title: this poll decides
             // nothing rather than guess.
             unread = true;
-            continue;
         }
-        buffer.text[0] = '\0';
-        GetWindowTextA(window, buffer.text, length + 1);
-        if (SameText(buffer.text, title)) present = true;
+        HWND next = GetWindow(window, GW_HWNDNEXT);
+        if (!next) {
+            // The end of the list, or the window the walk stood on was
+            // destroyed under it and the rest of the list was never seen.
+            if (!IsWindow(window)) unread = true;
+            break;
+        }
+        window = next;
     }
     Release(buffer);
     if (present) return kTitlePresent;

@@ -4,5 +4,7 @@
 
 // Reads the whole text of every child of the desktop, from the top of the Z
 // order down, hidden windows included, and compares it with title (SameText).
-// The walk visits every window even after a match.
+// The walk visits every window even after a match. A walk cut short by a
+// window destroyed while it stood on it reads as kTitleUnread unless the
+// title was found before.
 TitleSearch SearchTopLevelWindows(const char* title);

@@ -17,7 +17,13 @@ namespace {
 void EnsureDirectory(const char* directory, bool withParents) {
     DWORD attributes = GetFileAttributesA(directory);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        if (withParents) CreateParentDirectories(directory);
+        if (withParents) {
+            CreateParentDirectories(directory);
+            // A path that ends in a backslash names the directory itself as
+            // its last parent: it has just been made.
+            attributes = GetFileAttributesA(directory);
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+        }
         if (!CreateDirectoryA(directory, NULL)) RaiseError(LastWindowsError());
     } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         RaiseError(kWrongKindOfDestination);

@@ -3,6 +3,7 @@
 #include "directory_entries.h"
 #include <windows.h>
 #include <string.h>
+#include "runtime/char_search.h"
 #include "runtime/error_frame.h"
 #include "runtime/heap.h"
 
@@ -10,24 +11,35 @@ namespace {
 
 // The level's destination directory, a backslash and the current entry's
 // name. The buffer is reallocated only for a name longer than every name
-// before it, so most entries rewrite just the name.
+// before it, so most entries rewrite just the name. A directory that already
+// ends in a backslash (a drive root, or a destination written that way) gets
+// no second one: prefixLength covers the directory and its one backslash.
 struct DestinationPath {
     const char* directory;
     size_t directoryLength;
+    size_t prefixLength;
     char* buffer;
     size_t longestName;
 };
+
+DestinationPath NewDestinationPath(const char* directory) {
+    size_t length = strlen(directory);
+    const char* backslash = FindLastChar(directory, '\\');
+    bool endsInBackslash = backslash && backslash == directory + length - 1;
+    DestinationPath path = {directory, length, endsInBackslash ? length : length + 1, 0, 0};
+    return path;
+}
 
 const char* FitName(DestinationPath& path, const char* name) {
     size_t length = strlen(name);
     if (length > path.longestName || !path.buffer) {
         Release(path.buffer);
-        path.buffer = AllocateArrayOrRaise<char>(path.directoryLength + length + 2);
+        path.buffer = AllocateArrayOrRaise<char>(path.prefixLength + length + 1);
         memcpy(path.buffer, path.directory, path.directoryLength);
-        path.buffer[path.directoryLength] = '\\';
+        path.buffer[path.prefixLength - 1] = '\\';
         path.longestName = length;
     }
-    memcpy(path.buffer + path.directoryLength + 1, name, length + 1);
+    memcpy(path.buffer + path.prefixLength, name, length + 1);
     return path.buffer;
 }
 
@@ -54,7 +66,7 @@ void ForEachEntryCall(EntryKind kind, const char* destination, EntryVisitor visi
         if (GetLastError() == ERROR_FILE_NOT_FOUND) return;   // an empty directory
         RaiseError(LastWindowsError());
     }
-    DestinationPath path = {destination, strlen(destination), 0, 0};
+    DestinationPath path = NewDestinationPath(destination);
     ErrorCode code = Protect([&] {
         do {
             if (!IsWanted(kind, entry)) continue;

@@ -16,12 +16,40 @@ namespace {
 const DWORD kFindWindowInterval = 500;
 const DWORD kWatchWindowInterval = 2000;
 
+bool HasEnded(HANDLE process) {
+    return process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+}
+
+// Looks for the first window titled title until there is one, or until the
+// started process has ended and no such window has been there for
+// kEndedProgramGraceMs: a program that handed its work to another process
+// leaves it that long to open the window, and a program that ended without
+// one does not keep the script waiting for ever. Null when the wait gave up.
+HWND FindTitledWindow(const char* title, HANDLE started) {
+    bool holding = false;
+    DWORD endedSince = 0;
+    HWND window;
+    while ((window = FindWindowA(NULL, title)) == NULL) {
+        if (HasEnded(started)) {
+            DWORD now = GetTickCount();
+            if (!holding) {
+                holding = true;
+                endedSince = now;
+            } else if (now - endedSince >= kEndedProgramGraceMs) {
+                return NULL;
+            }
+        }
+        Sleep(kFindWindowInterval);
+    }
+    return window;
+}
+
 // Waits until the process that owns the first window titled title has ended.
 // When that process cannot be opened for waiting, the window itself is
 // watched: its owner id reads differently (0) once it is gone.
-void AwaitWindowOwner(const char* title) {
-    HWND window;
-    while ((window = FindWindowA(NULL, title)) == NULL) Sleep(kFindWindowInterval);
+void AwaitWindowOwner(const char* title, HANDLE started) {
+    HWND window = FindTitledWindow(title, started);
+    if (!window) return;
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     // A window closed between finding it and asking for its owner reads
@@ -54,10 +82,11 @@ void StartAndAwait(const char* fileName, const char* windowTitle) {
     if (!ShellExecuteExA(&info)) RaiseError(LastWindowsError());
     if (windowTitle) {
         // The started program may hand its work to another process (an
-        // installer that unpacks and restarts itself): its own end says
-        // nothing, the titled window's owner is what counts.
+        // installer that unpacks and restarts itself): the titled window's
+        // owner is what counts, the started process only tells when the
+        // window can no longer be expected.
+        AwaitWindowOwner(windowTitle, info.hProcess);
         if (info.hProcess) CloseHandle(info.hProcess);
-        AwaitWindowOwner(windowTitle);
     } else if (info.hProcess) {
         WaitForSingleObject(info.hProcess, INFINITE);
         CloseHandle(info.hProcess);

@@ -2,11 +2,20 @@
 // until it (or the owner of its window) has finished.
 #pragma once
 
+#include <windows.h>
+
+// How long a titled window is still waited for once the started program has
+// ended without one being there.
+const DWORD kEndedProgramGraceMs = 10000;
+
 // Starts the program at programPath (a full path) with its own folder as the
 // current directory, and returns once the awaited process has ended: the
 // started process itself when windowTitle is null, otherwise the owner of the
-// first top-level window titled windowTitle. The caller's current directory
-// is back as it was on return, on the failure path too. There is no time
-// limit. Raises -14 when memory runs out, or -N when the folder cannot be
-// made current or the shell cannot start the program (Windows error N).
+// first top-level window titled windowTitle. With a title, the wait also
+// returns when the started process has ended and no window with the title
+// has been there for kEndedProgramGraceMs (the window is then not coming).
+// The caller's current directory is back as it was on return, on the
+// failure path too. Otherwise there is no time limit. Raises -14 when memory
+// runs out, or -N when the folder cannot be made current or the shell cannot
+// start the program (Windows error N).
 void LaunchAndWait(const char* programPath, const char* windowTitle);

@@ -21,21 +21,28 @@ TEST_F(FileCopy, CreatesMissingParentsAndWritesTheFile) {
               SnapshotTree(Root()));
 }
 
-// Existing destinations of every kind of file are overwritten; the read-only
-// bit does not stand in the way.
+// Existing destinations of every kind of file are overwritten; neither the
+// read-only bit nor the hidden or system bit (which makes the NT family
+// refuse the overwrite) stands in the way, and none of them is left on the
+// copy of a plain source.
 TEST_F(FileCopy, OverwritesExistingFiles) {
-    const DWORD kKinds[] = {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_READONLY,
+    const DWORD kInTheWay = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD kKinds[] = {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN,
+                            FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
                             FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE};
     MakeTree(Root(), {{"source.txt", "new text"}});
     std::string source = At("source.txt");
+    ASSERT_TRUE(SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL));
     for (DWORD attributes : kKinds) {
         std::string destination = At("old.txt");
         WriteFileText(destination, "old text that is longer than the new");
         ASSERT_TRUE(SetFileAttributesA(destination.c_str(), attributes));
+        ASSERT_EQ(attributes & kInTheWay, GetFileAttributesA(destination.c_str()) & kInTheWay)
+            << "the drive does not keep attributes " << attributes;
         EXPECT_EQ(kNoError, Protect([&] { CopyFileWithParents(source.c_str(), destination.c_str()); }))
             << "attributes " << attributes;
         EXPECT_EQ("new text", ReadFileText(destination)) << "attributes " << attributes;
-        EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY);
+        EXPECT_EQ(0u, GetFileAttributesA(destination.c_str()) & kInTheWay) << "attributes " << attributes;
         RemoveTree(destination);
     }
 }
@@ -51,9 +58,10 @@ TEST_F(FileCopy, DirectoryAtTheDestinationIsTheWrongKind) {
     EXPECT_EQ(before, SnapshotTree(Root()));
 }
 
-// A copy that fails removes the file that was at the destination, read-only
-// or not, and passes on the copy's own error.
-TEST_F(FileCopy, FailedCopyLeavesNoFile) {
+// A copy that fails without having touched the file at the destination
+// leaves that file as it was, content and attributes, and passes on the
+// copy's own error.
+TEST_F(FileCopy, FailedCopyKeepsAnUntouchedFile) {
     std::string source = At("source.txt");
     std::string destination = At("existing.txt");
     struct Case {
@@ -62,15 +70,19 @@ TEST_F(FileCopy, FailedCopyLeavesNoFile) {
         DWORD destinationAttributes;
         ErrorCode expected;
     } const kCases[] = {
-        {"missing source", false, FILE_ATTRIBUTE_NORMAL, -static_cast<ErrorCode>(ERROR_FILE_NOT_FOUND)},
+        {"missing source", false, FILE_ATTRIBUTE_ARCHIVE, -static_cast<ErrorCode>(ERROR_FILE_NOT_FOUND)},
         {"missing source, read-only destination", false, FILE_ATTRIBUTE_READONLY,
          -static_cast<ErrorCode>(ERROR_FILE_NOT_FOUND)},
-        {"source open without sharing", true, FILE_ATTRIBUTE_NORMAL,
+        {"source open without sharing", true, FILE_ATTRIBUTE_ARCHIVE,
+         -static_cast<ErrorCode>(ERROR_SHARING_VIOLATION)},
+        {"source open without sharing, hidden system read-only destination", true,
+         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
          -static_cast<ErrorCode>(ERROR_SHARING_VIOLATION)},
     };
     for (const Case& c : kCases) {
         WriteFileText(destination, "was here before");
-        SetFileAttributesA(destination.c_str(), c.destinationAttributes);
+        ASSERT_TRUE(SetFileAttributesA(destination.c_str(), c.destinationAttributes));
+        DWORD attributesBefore = GetFileAttributesA(destination.c_str());
         HANDLE locked = INVALID_HANDLE_VALUE;
         if (c.sourceExists) {
             WriteFileText(source, "source");
@@ -78,11 +90,59 @@ TEST_F(FileCopy, FailedCopyLeavesNoFile) {
             ASSERT_NE(INVALID_HANDLE_VALUE, locked);
         }
         EXPECT_EQ(c.expected, Protect([&] { CopyOneFile(source.c_str(), destination.c_str()); })) << c.label;
-        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(destination.c_str())) << c.label;
+        EXPECT_EQ("was here before", ReadFileText(destination)) << c.label;
+        EXPECT_EQ(attributesBefore, GetFileAttributesA(destination.c_str())) << c.label;
         if (locked != INVALID_HANDLE_VALUE) CloseHandle(locked);
         RemoveTree(source);
         RemoveTree(destination);
     }
+}
+
+// A copy that fails where there was no file leaves none.
+TEST_F(FileCopy, FailedCopyLeavesNoNewFile) {
+    std::string source = At("source.txt");
+    std::string destination = At("new.txt");
+    WriteFileText(source, "source");
+    HANDLE locked = CreateFileA(source.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+    EXPECT_EQ(-static_cast<ErrorCode>(ERROR_SHARING_VIOLATION),
+              Protect([&] { CopyOneFile(source.c_str(), destination.c_str()); }));
+    CloseHandle(locked);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(destination.c_str()));
+    std::string missing = At("missing.txt");
+    EXPECT_EQ(-static_cast<ErrorCode>(ERROR_FILE_NOT_FOUND),
+              Protect([&] { CopyOneFile(missing.c_str(), destination.c_str()); }));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(destination.c_str()));
+}
+
+// A file copied onto itself, under any name that leads to it, is still there
+// with its content and attributes, and the copy counts as done.
+TEST_F(FileCopy, CopyOntoItselfKeepsTheFile) {
+    MakeTree(Root(), {{"sub", kDirectory}, {"Only Copy.txt", "the only copy"}});
+    std::string file = At("Only Copy.txt");
+    char shortName[MAX_PATH];
+    DWORD shortLength = GetShortPathNameA(file.c_str(), shortName, sizeof shortName);
+    ASSERT_TRUE(shortLength > 0 && shortLength < sizeof shortName);
+    struct Case {
+        const char* label;
+        std::string destination;
+        DWORD attributes;
+    } const kCases[] = {
+        {"the same name", file, FILE_ATTRIBUTE_ARCHIVE},
+        {"the same name, read-only", file, FILE_ATTRIBUTE_READONLY},
+        {"the same name, hidden", file, FILE_ATTRIBUTE_HIDDEN},
+        {"other letter case", At("ONLY COPY.TXT"), FILE_ATTRIBUTE_ARCHIVE},
+        {"through a subfolder and back", At("sub\..\Only Copy.txt"), FILE_ATTRIBUTE_ARCHIVE},
+        {"the short name", shortName, FILE_ATTRIBUTE_ARCHIVE},
+    };
+    for (const Case& c : kCases) {
+        ASSERT_TRUE(SetFileAttributesA(file.c_str(), c.attributes));
+        DWORD before = GetFileAttributesA(file.c_str());
+        EXPECT_EQ(kNoError, Protect([&] { CopyOneFile(file.c_str(), c.destination.c_str()); })) << c.label;
+        EXPECT_EQ("the only copy", ReadFileText(file)) << c.label;
+        EXPECT_EQ(before, GetFileAttributesA(file.c_str())) << c.label;
+    }
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ TEST_F(FullDisk, FileCopyFailsAndLeavesNoFile) {
     std::string fresh = Q("files\\new\\big.bin");
     EXPECT_EQ(kDiskFull, Protect([&] { CopyFileWithParents(big.c_str(), fresh.c_str()); }));
     EXPECT_EQ((Tree{{"new", kDirectory}}), SnapshotTree(Q("files")));
-    // Over a file that was there: that file is gone too.
+    // Over a file that was there: the copy has already cut it short, so what
+    // is left of it goes too.
     std::string existing = Q("files\\existing.bin");
     WriteFileText(existing, "was here before");
     SetFileAttributesA(existing.c_str(), FILE_ATTRIBUTE_READONLY);

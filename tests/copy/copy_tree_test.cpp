@@ -47,6 +47,39 @@ TEST_F(CopyTree, CopiesEverythingIntoANewDestination) {
     EXPECT_EQ(source, SnapshotTree(At("source")));
 }
 
+// A destination written with a closing backslash names the same directory:
+// it is made on the first run and filled, and a second run merges into it.
+TEST_F(CopyTree, DestinationWithAClosingBackslash) {
+    const Tree source = {{"a.txt", "A"}, {"sub", kDirectory}, {"sub\\b.txt", "B"}};
+    MakeTree(At("source"), source);
+    struct Case {
+        const char* label;
+        const char* destination;
+        const char* copied;
+    } const kCases[] = {
+        {"missing, parents missing", "out\\new\\", "out\\new"},
+        {"missing, parent there", "out\\second\\", "out\\second"},
+        {"there already", "out\\new\\", "out\\new"},
+    };
+    for (const Case& c : kCases) {
+        EXPECT_EQ(kNoError, Copy("source", c.destination)) << c.label;
+        EXPECT_EQ(source, SnapshotTree(At(c.copied))) << c.label;
+    }
+    EXPECT_EQ((std::set<std::string>{"new", "second"}), NamesIn(At("out")));
+}
+
+// A file of the tree that cannot be read stops the copy; the file of that
+// name already at the destination, which the copy never wrote, stays.
+TEST_F(CopyTree, FailedFileKeepsTheFileThatWasThere) {
+    MakeTree(At("source"), {{"locked.txt", "new"}});
+    MakeTree(At("destination"), {{"locked.txt", "was here before"}, {"other.txt", "kept"}});
+    HANDLE locked = CreateFileA(At("source\\locked.txt").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+    EXPECT_EQ(-static_cast<ErrorCode>(ERROR_SHARING_VIOLATION), Copy("source", "destination"));
+    CloseHandle(locked);
+    EXPECT_EQ((Tree{{"locked.txt", "was here before"}, {"other.txt", "kept"}}), SnapshotTree(At("destination")));
+}
+
 TEST_F(CopyTree, MergesIntoAnExistingDestination) {
     MakeTree(At("source"), {
         {"same.txt", "new"},

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 #include "launch_fixture.h"
 #include "processes.h"
+#include "script/launch_and_wait.h"
 
 namespace {
 
@@ -76,6 +77,46 @@ TEST_F(LaunchTest, WithTitleReturnsWhenTheWindowOwnerEndsNotTheStartedProgram) {
     ASSERT_NE(0u, WaitForLog("owner", "window_gone"));
     EXPECT_FALSE(launch.ReturnedWithin(700)) << "returned when the window closed, before its owner ended";
     ExpectReturnSoonAfterEnd(launch, owner, callerDirectory_);
+}
+
+// The started program ends without any window with the title, and none
+// comes from elsewhere: the wait holds on for the grace period, then the
+// script goes on.
+TEST_F(LaunchTest, WithTitleThatNeverComesReturnsAfterTheGracePeriod) {
+    Section("start", {"log=" + log_});
+    LaunchOnWorker& launch = StartLaunch(program_, UniqueTitle().c_str());
+    HANDLE started = OpenLogged(WaitForLog("start", "started"));
+    ASSERT_NE(nullptr, started);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started, 20000));
+    DWORD ended = GetTickCount();
+    EXPECT_FALSE(launch.ReturnedWithin(kEndedProgramGraceMs - 2000))
+        << "returned before the window had time to come";
+    ASSERT_TRUE(launch.ReturnedWithin(2000 + 2 * kPromptly + 1000)) << "still waiting for a window that cannot come";
+    EXPECT_GE(Elapsed(ended, launch.returnedAt()), static_cast<long>(kEndedProgramGraceMs) - 500);
+    EXPECT_EQ(0, launch.code());
+    EXPECT_EQ(callerDirectory_, CurrentDirectory());
+}
+
+// The started program ends and another process opens the window within the
+// grace period: that window's owner is waited for.
+TEST_F(LaunchTest, WithTitleAWindowThatComesAfterTheStartedProgramEndedIsWaitedFor) {
+    std::string title = UniqueTitle();
+    HANDLE release;
+    std::string releaseName = NewEvent(&release);
+    Section("start", {"log=" + log_});
+    Section("late", {"log=" + log_, "title=" + title, "window_delay_ms=4000", "release_event=" + releaseName});
+
+    HANDLE late = StartChild("late");
+    ASSERT_NE(nullptr, late);
+    LaunchOnWorker& launch = StartLaunch(program_, title.c_str());
+    HANDLE started = OpenLogged(WaitForLog("start", "started"));
+    ASSERT_NE(nullptr, started);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started, 20000));
+    ASSERT_NE(0u, WaitForLog("late", "window"));
+    EXPECT_FALSE(launch.ReturnedWithin(kEndedProgramGraceMs + 1000)) << "gave up on a window that was there";
+    launch.LookAtReturn({late});
+    SetEvent(release);
+    ExpectReturnSoonAfterEnd(launch, late, callerDirectory_);
 }
 
 // A window with the title is up before the program starts; the started

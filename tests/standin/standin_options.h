@@ -4,6 +4,10 @@
 // standin.ini, section [standin] (every key optional):
 //   mode=window     open the window(s) and stay until they are gone (default)
 //   mode=child      start a copy of itself that does "window", then exit at once
+//   mode=breakaway  the same, the copy started out of the stand-in's job
+//                   (CREATE_BREAKAWAY_FROM_JOB)
+//   mode=jobchild   the same, the copy started suspended out of the job and
+//                   put into a new job of the stand-in's own
 //   mode=crash      crash (an access violation) before any window
 //   mode=exit       exit before any window
 //   title=...       the windows' title (default "Stand-in Setup")

@@ -1,8 +1,10 @@
 // The waiter never waits for a window that can no longer come: setup.exe and
-// every process it starts run in a job object, and once that job is empty a
-// poll that finds no window with the title ends the waiter. A window that is
-// still to come, or still there, is waited for as before.
+// every process it starts run in a job object, and once that job has been
+// empty with no window with the title for the grace period, the waiter ends.
+// A window that is still to come, or still there, is waited for as before,
+// also one of a child that left the job.
 #include <gtest/gtest.h>
+#include "waiter/poll_decision.h"
 #include "waiter_case.h"
 
 namespace {
@@ -14,7 +16,7 @@ TEST(WaiterJob, EndsWhenSetupCrashesBeforeAnyWindow) {
     ASSERT_TRUE(waiterCase.StartWaiter());
     ASSERT_TRUE(waiterCase.WaitForLog("crash", 1, 5000));
     // The system's crash handler runs in the crashed process's job for a moment.
-    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(10000));
+    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kEmptyJobGraceMs + 10000));
     EXPECT_TRUE(waiterCase.LogLines("exit").empty()) << "the stand-in did not crash";
 }
 
@@ -23,11 +25,41 @@ TEST(WaiterJob, EndsWhenSetupExitsBeforeAnyWindow) {
     waiterCase.WatchTitle(UniqueTitle("early-exit"));
     waiterCase.UseStandin({"mode=exit", "exitcode=3"});
     ASSERT_TRUE(waiterCase.StartWaiter());
-    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kEndWithinMs + 1000));
+    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kEmptyJobGraceMs + kEndWithinMs + 1000));
     DWORD ended = GetTickCount();
     std::vector<std::string> exits = waiterCase.LogLines("exit");
     ASSERT_EQ(1u, exits.size());
-    EXPECT_LE(ended - TickOf(exits[0]), kEndWithinMs);
+    EXPECT_GE(ended - TickOf(exits[0]), kEmptyJobGraceMs) << "ended before the grace period";
+    EXPECT_LE(ended - TickOf(exits[0]), kEmptyJobGraceMs + kEndWithinMs);
+}
+
+// setup.exe starts the process that opens the window outside its job, and
+// exits: the job is empty while the window is still to come.
+void ExpectWaitForAChildOutsideTheJob(const char* mode, const char* startedEvent) {
+    WaiterCase waiterCase(mode);
+    std::string title = UniqueTitle(mode);
+    waiterCase.WatchTitle(title);
+    waiterCase.UseStandin({std::string("mode=") + mode, "title=" + title, "delay=3000", "lifetime=1500"});
+    ASSERT_TRUE(waiterCase.StartWaiter());
+    ASSERT_TRUE(waiterCase.WaitForLog("exit", 1, 5000)) << "setup.exe did not exit early";
+    EXPECT_TRUE(waiterCase.LogLines("child-failed").empty()) << waiterCase.Log();
+    EXPECT_TRUE(waiterCase.LogLines("job-failed").empty()) << waiterCase.Log();
+    ASSERT_EQ(1u, waiterCase.LogLines(startedEvent).size()) << waiterCase.Log();
+    ASSERT_TRUE(waiterCase.WaitForLog("window-open", 1, 10000)) << waiterCase.Log();
+    EXPECT_TRUE(waiterCase.waiter().Running()) << "ended before the child's window came";
+    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(1500 + kEndWithinMs + 1000));
+    DWORD ended = GetTickCount();
+    std::vector<std::string> closed = waiterCase.LogLines("window-closed");
+    ASSERT_EQ(1u, closed.size()) << "ended before the child's window closed";
+    EXPECT_LE(ended - TickOf(closed[0]), kEndWithinMs);
+}
+
+TEST(WaiterJob, WaitsForTheWindowOfAChildThatBrokeAwayFromTheJob) {
+    ExpectWaitForAChildOutsideTheJob("breakaway", "child-started");
+}
+
+TEST(WaiterJob, WaitsForTheWindowOfAChildInAJobOfItsOwn) {
+    ExpectWaitForAChildOutsideTheJob("jobchild", "child-in-job");
 }
 
 TEST(WaiterJob, WaitsForTheWindowOfAChildStartedBySetupAfterSetupHasExited) {

@@ -81,21 +81,45 @@ TEST(PollDecision, WithATitleEndsAtTheFirstPollAfterTheWindowWasSeen) {
         EXPECT_EQ(c.endsAt, PollThatEnds(c.watchingTitle, c.polls)) << c.what;
 }
 
-TEST(PollDecision, WithATitleEndsWhenTheJobIsEmptyAndNoWindowIsThere) {
-    const PollFacts absentJobAlive = {kTitleAbsent, kAlive, kAlive};
-    const PollFacts absentJobEnded = {kTitleAbsent, kEnded, kEnded};
-    const PollFacts presentJobEnded = {kTitlePresent, kEnded, kEnded};
-    const PollFacts unreadJobEnded = {kTitleUnread, kEnded, kEnded};
+// A poll at a given time (milliseconds).
+PollFacts At(unsigned long now, TitleSearch title, Liveness job) {
+    PollFacts facts = {title, job, job == kAlive ? kAlive : kEnded, now};
+    return facts;
+}
+
+const unsigned long kGrace = kEmptyJobGraceMs;
+
+TEST(PollDecision, WithATitleEndsWhenTheJobHasBeenEmptyWithNoWindowForTheGracePeriod) {
     const SequenceCase cases[] = {
-        {"setup.exe and its children still run", true, {absentJobAlive, absentJobAlive}, -1},
-        {"crashed before any window", true, {absentJobAlive, absentJobEnded}, 1},
+        {"setup.exe and its children still run", true,
+         {At(0, kTitleAbsent, kAlive), At(kGrace * 3, kTitleAbsent, kAlive)}, -1},
+        {"crashed before any window", true,
+         {At(0, kTitleAbsent, kAlive), At(500, kTitleAbsent, kEnded), At(1000, kTitleAbsent, kEnded),
+          At(500 + kGrace - 1, kTitleAbsent, kEnded), At(500 + kGrace, kTitleAbsent, kEnded)},
+         4},
         {"window of another process still there", true,
-         {presentJobEnded, presentJobEnded, absentJobEnded}, 2},
-        {"an unread walk decides nothing", true, {unreadJobEnded, unreadJobEnded}, -1},
+         {At(0, kTitlePresent, kEnded), At(kGrace * 2, kTitlePresent, kEnded), At(kGrace * 2 + 500, kTitleAbsent, kEnded)},
+         2},
+        {"an unread walk decides nothing", true,
+         {At(0, kTitleUnread, kEnded), At(kGrace * 2, kTitleUnread, kEnded)}, -1},
+        {"an unread walk does not break the hold", true,
+         {At(0, kTitleAbsent, kEnded), At(500, kTitleUnread, kEnded), At(kGrace, kTitleAbsent, kEnded)}, 2},
         // setup.exe has ended but a child it started lives on in the job.
         {"child still running", true,
-         {{kTitleAbsent, kAlive, kEnded}, {kTitlePresent, kAlive, kEnded},
-          {kTitleAbsent, kEnded, kEnded}},
+         {At(0, kTitleAbsent, kAlive), At(500, kTitlePresent, kAlive), At(1000, kTitleAbsent, kEnded)}, 2},
+        // A child that left the job opens the window during the hold: the
+        // waiter waits for that window to go.
+        {"window of a child out of the job comes in time", true,
+         {At(0, kTitleAbsent, kEnded), At(kGrace - 500, kTitlePresent, kEnded),
+          At(kGrace * 3, kTitlePresent, kEnded), At(kGrace * 3 + 500, kTitleAbsent, kEnded)},
+         3},
+        {"the hold starts when the job is found empty", true,
+         {At(0, kTitleAbsent, kAlive), At(kGrace, kTitleAbsent, kEnded),
+          At(kGrace * 2 - 1, kTitleAbsent, kEnded), At(kGrace * 2, kTitleAbsent, kEnded)},
+         3},
+        {"the tick count wraps during the hold", true,
+         {At(0xFFFFF000ul, kTitleAbsent, kEnded), At(0xFFFFF000ul + kGrace - 1, kTitleAbsent, kEnded),
+          At(0xFFFFF000ul + kGrace, kTitleAbsent, kEnded)},
          2},
     };
     for (const SequenceCase& c : cases)
@@ -119,7 +143,7 @@ TEST(PollDecision, WithoutATitleEndsWithTheInstaller) {
 }
 
 TEST(PollDecision, NoPollBothMarksAndEnds) {
-    PollMemory memory = {false};
+    PollMemory memory = {false, false, 0};
     EXPECT_FALSE(PollEndsWaiting(memory, true, kPresent));
     EXPECT_TRUE(memory.titleSeen);
     EXPECT_TRUE(PollEndsWaiting(memory, true, kAbsent));
