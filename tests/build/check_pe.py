@@ -3,7 +3,8 @@
 PE32 for i386, GUI subsystem version 4.0, imports only from the five system
 DLLs (and only the functions that the allowed list names for each DLL, when a
 list is given; never by ordinal), no C runtime DLL, and no instruction newer
-than the i486.
+than the i486. Headers and imports are read from the file itself; only the
+disassembly comes from objdump.
 
     check_pe.py [--allowed windows95_imports.txt] program.exe ...
 """
