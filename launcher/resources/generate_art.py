@@ -7,7 +7,9 @@ Writes, beside this script:
   bitmaps/<lang>_*.bmp        8-bit BI_RGB bitmaps whose colour table is the palette
 
 Needs Debian's python3-pil and fonts-liberation. The output is byte-for-byte
-the same on every run, and it is committed, so building the launcher needs no
+the same on every run with one Pillow and FreeType (other releases shade
+glyph edges a little differently, which the build's art check allows), and
+it is committed, so building the launcher needs no
 image tools: run this only after changing a picture. With --output DIR it
 writes the same files under DIR instead.
 """

@@ -3,11 +3,13 @@
 PE32 for i386, GUI subsystem version 4.0, imports only from the five system
 DLLs (and only the functions that the allowed list names for each DLL, when a
 list is given; never by ordinal), no C runtime DLL, and no instruction newer
-than the i486.
+than the i486. Headers and imports are read from the file itself; only the
+disassembly comes from objdump.
 
     check_pe.py [--allowed windows95_imports.txt] program.exe ...
 """
 import re
+import struct
 import subprocess
 import sys
 
@@ -16,12 +18,14 @@ ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shel
 # of MMX, SSE and AVX, whatever instruction names them. The multi-byte NOP
 # (nopw/nopl with an operand) is a Pentium Pro instruction that the assembler
 # may use for alignment padding.
-NEWER_THAN_I486 = re.compile(
-    r"\s(cmov\w*|fcmov\w*|fcomi\w*|fucomi\w*|cpuid|rdtscp?|cmpxchg8b|cmpxchg16b|"
+NEWER_MNEMONIC = re.compile(
+    r"cmov\w*|fcmov\w*|fcomi\w*|fucomi\w*|cpuid|rdtscp?|cmpxchg8b|cmpxchg16b|"
     r"sysenter|sysexit|syscall|sysret|rdpmc|rdmsr|wrmsr|rsm|movq|movd|emms|femms|"
     r"fxsave|fxrstor|fisttp\w*|prefetch\w*|movnti|popcnt|lzcnt|tzcnt|movbe|crc32\w*|"
-    r"rdrand|rdseed|xgetbv|pause|lfence|sfence|mfence|clflush|ud2|nop[lw]\s)"
-    r"|%[xyz]?mm\d|%k[0-7]\b")
+    r"rdrand|rdseed|xgetbv|pause|lfence|sfence|mfence|clflush|ud2")
+NEWER_REGISTER = re.compile(r"%[xyz]?mm\d|%k[0-7]\b")
+PREFIXES = {"lock", "rep", "repz", "repe", "repnz", "repne", "data16", "data32",
+            "addr16", "addr32", "cs", "ds", "es", "fs", "gs", "ss", "notrack", "bnd"}
 
 
 def objdump(*args):
@@ -29,29 +33,87 @@ def objdump(*args):
                           capture_output=True, text=True).stdout
 
 
-def imports(headers):
-    """{dll: [functions]} from objdump -p output. An import by ordinal is
-    listed as "ordinal <n>", which no allowed list names."""
-    result, dll = {}, None
-    for line in headers.splitlines():
-        m = re.match(r"\s*DLL Name: (\S+)", line)
-        if m:
-            dll = m.group(1).lower()
-            result[dll] = []
-            continue
-        if not line.strip():
-            dll = None   # the DLL's member list ends with an empty line
-            continue
-        if dll is None:
-            continue
-        m = re.match(r"\s+[0-9a-f]+\s+(\d+\s+)?([A-Za-z_]\w*)$", line)
-        if m:
-            result[dll].append(m.group(2))
-            continue
-        m = re.match(r"\s+[0-9a-f]+\s+(\d+)\s+<none>$", line)
-        if m:
-            result[dll].append(f"ordinal {m.group(1)}")
-    return result
+class PeError(Exception):
+    pass
+
+
+class Pe:
+    """The headers and the import table of a PE file, read from the file
+    itself so that no tool's output layout matters."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            self.data = f.read()
+        if self.data[:2] != b"MZ":
+            raise PeError("no MZ header")
+        pe = self.u32(0x3C)
+        if self.data[pe:pe + 4] != b"PE\0\0":
+            raise PeError("no PE signature")
+        coff = pe + 4
+        self.machine, sections = struct.unpack_from("<HH", self.data, coff)
+        optional_size = self.u16(coff + 16)
+        optional = coff + 20
+        self.magic = self.u16(optional)
+        if self.magic != 0x10B:   # PE32+ headers have another layout
+            return
+        (self.major_subsystem, self.minor_subsystem) = struct.unpack_from("<HH", self.data, optional + 48)
+        self.subsystem = self.u16(optional + 68)
+        directories = self.u32(optional + 92)
+        self.directories = [struct.unpack_from("<II", self.data, optional + 96 + 8 * i)
+                            for i in range(min(directories, 16))]
+        table = optional + optional_size
+        self.sections = []
+        for i in range(sections):
+            size, rva, raw_size, raw = struct.unpack_from("<IIII", self.data, table + 40 * i + 8)
+            self.sections.append((rva, max(size, raw_size), raw, raw_size))
+
+    def u16(self, offset):
+        return self.at(offset, "<H")
+
+    def u32(self, offset):
+        return self.at(offset, "<I")
+
+    def at(self, offset, form):
+        if offset < 0 or offset + struct.calcsize(form) > len(self.data):
+            raise PeError(f"truncated at offset {offset:#x}")
+        return struct.unpack_from(form, self.data, offset)[0]
+
+    def offset(self, rva):
+        for start, size, raw, raw_size in self.sections:
+            if start <= rva < start + size and rva - start < raw_size:
+                return raw + rva - start
+        raise PeError(f"address {rva:#x} is in no section")
+
+    def string(self, rva):
+        start = self.offset(rva)
+        end = self.data.find(b"\0", start)
+        if end < 0:
+            raise PeError(f"unterminated name at {rva:#x}")
+        return self.data[start:end].decode("latin-1")
+
+    def imports(self):
+        """{dll: [functions]}; an import by ordinal is "ordinal <n>", which no
+        allowed list names."""
+        result = {}
+        if len(self.directories) < 2 or not self.directories[1][0]:
+            return result
+        descriptor = self.offset(self.directories[1][0])
+        while True:
+            lookup, _, _, name, thunks = struct.unpack_from("<IIIII", self.data, descriptor)
+            if not (lookup or name or thunks):
+                return result
+            functions = result.setdefault(self.string(name).lower(), [])
+            entry = self.offset(lookup or thunks)
+            while True:
+                thunk = self.u32(entry)
+                if not thunk:
+                    break
+                if thunk & 0x80000000:
+                    functions.append(f"ordinal {thunk & 0xFFFF}")
+                else:
+                    functions.append(self.string(thunk + 2))   # after the hint
+                entry += 4
+            descriptor += 20
 
 
 def read_allowed(path):
@@ -76,16 +138,25 @@ def read_allowed(path):
 
 def check(path, allowed_functions):
     problems = []
-    headers = objdump("-p", path)
-    if "file format pei-i386" not in headers:
-        problems.append("not a PE32 i386 file")
-    if not re.search(r"^Subsystem\s+00000002", headers, re.M):
+    try:
+        pe = Pe(path)
+    except (OSError, PeError, struct.error) as error:
+        return [f"not a PE file: {error}"]
+    if pe.machine != 0x14C or pe.magic != 0x10B:
+        return ["not a PE32 i386 file"]
+    if pe.subsystem != 2:
         problems.append("not a GUI program")
-    major = re.search(r"^MajorSubsystemVersion\s+(\d+)", headers, re.M)
-    minor = re.search(r"^MinorSubsystemVersion\s+(\d+)", headers, re.M)
-    if not major or (int(major.group(1)), int(minor.group(1))) > (4, 0):
+    if (pe.major_subsystem, pe.minor_subsystem) > (4, 0):
         problems.append("subsystem version above 4.0")
-    for dll, functions in imports(headers).items():
+    try:
+        imported = pe.imports()
+    except (PeError, struct.error) as error:
+        return problems + [f"import table unreadable: {error}"]
+    # Every Windows program imports at least ExitProcess; none found means
+    # the table was not read, and then nothing above would have been checked.
+    if not any(imported.values()):
+        problems.append("no imported function found")
+    for dll, functions in imported.items():
         if dll not in ALLOWED_DLLS:
             problems.append(f"imports {dll}")
             continue
@@ -93,12 +164,32 @@ def check(path, allowed_functions):
             for f in functions:
                 if f not in allowed_functions.get(dll, set()):
                     problems.append(f"imports {dll}!{f}, not on the Windows 95 list")
-    for line in objdump("-d", path).splitlines():
-        m = NEWER_THAN_I486.search(line)
-        if m:
+    instructions = 0
+    for mnemonic, operands, line in disassembly(path):
+        instructions += 1
+        if NEWER_MNEMONIC.fullmatch(mnemonic) or NEWER_REGISTER.search(operands) or (
+                mnemonic.startswith("nop") and operands):
             problems.append(f"instruction newer than the i486: {line.strip()}")
             break
+    if not instructions:
+        problems.append("no instruction found to check")
     return problems
+
+
+def disassembly(path):
+    """(mnemonic, operands, line) of every instruction objdump finds in the
+    code sections. objdump prints an instruction as "address:<TAB>bytes<TAB>
+    text"; a line with bytes only continues the one before it. Prefixes
+    (lock, rep, data16, ...) stand before the mnemonic they modify."""
+    for line in objdump("-d", "--wide", path).splitlines():
+        fields = line.split("\t")
+        if len(fields) < 3 or not re.fullmatch(r"\s*[0-9a-f]+:", fields[0]):
+            continue
+        words = "\t".join(fields[2:]).split("#")[0].split()
+        while words and words[0] in PREFIXES:
+            words = words[1:]
+        if words:
+            yield words[0], " ".join(words[1:]), line
 
 
 def main():

@@ -5,8 +5,11 @@ is wrong with each of the others.
 
     check_pe_test.py check_pe.py windows95_imports.txt name=probe.exe ...
 """
+import os
+import struct
 import subprocess
 import sys
+import tempfile
 import unittest
 
 CHECK, IMPORTS = sys.argv[1], sys.argv[2]
@@ -21,6 +24,39 @@ EXPECTED = {
     "subsystem_6": ["subsystem version above 4.0"],
     "by_ordinal": ["imports user32.dll!ordinal 1, not on the Windows 95 list"],
     "c_runtime": ["imports msvcrt.dll"],
+}
+
+
+
+
+def without_import_table(data):
+    """The program with its import directory entry cleared, as a reader of
+    the wrong layout would see it: a table with no imported function."""
+    data = bytearray(data)
+    optional = struct.unpack_from("<I", data, 0x3C)[0] + 24
+    struct.pack_into("<II", data, optional + 96 + 8, 0, 0)
+    return bytes(data)
+
+
+def with_import_names_cut(data):
+    """The program cut off in the middle of its import names."""
+    optional = struct.unpack_from("<I", data, 0x3C)[0] + 24
+    rva = struct.unpack_from("<I", data, optional + 96 + 8)[0]
+    sections = struct.unpack_from("<H", data, optional - 18)[0]
+    table = optional + struct.unpack_from("<H", data, optional - 4)[0]
+    for i in range(sections):
+        size, start, raw_size, raw = struct.unpack_from("<IIII", data, table + 40 * i + 8)
+        if start <= rva < start + max(size, raw_size):
+            return data[:raw + rva - start + 8]
+    raise AssertionError("import directory in no section")
+
+
+# Programs made from the right probe by damaging its file, and what
+# check_pe.py must report for each: it never passes a program whose imports
+# it could not read.
+DAMAGED = {
+    "no_import_table": (without_import_table, ["no imported function found"]),
+    "import_names_cut": (with_import_names_cut, ["import table unreadable: "]),
 }
 
 
@@ -47,6 +83,22 @@ class CheckPeCatchesRegressions(unittest.TestCase):
                                     f"{problem!r} not in {lines}")
                 if name != "c_runtime":   # its C runtime start-up also imports much else
                     self.assertEqual(len(expected), len(lines), lines)
+
+    def test_each_damaged_probe(self):
+        with open(PROBES["windows95"], "rb") as f:
+            right = f.read()
+        with tempfile.TemporaryDirectory() as folder:
+            for name, (damage, expected) in DAMAGED.items():
+                with self.subTest(probe=name):
+                    path = os.path.join(folder, name + ".exe")
+                    with open(path, "wb") as f:
+                        f.write(damage(right))
+                    code, lines = run_check(path)
+                    self.assertEqual(1, code, lines)
+                    self.assertEqual(len(expected), len(lines), lines)
+                    for problem in expected:
+                        self.assertTrue(any(line.startswith(problem) for line in lines),
+                                        f"{problem!r} not in {lines}")
 
     def test_i686_code_is_caught_by_its_conditional_move(self):
         code, lines = run_check(PROBES["i686"])
