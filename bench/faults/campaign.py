@@ -87,13 +87,23 @@ def run_group(cases, disc, limit_ms, driver, locale):
             f.write(f"{name} {windows_path(exe)} - {control}\n")
     budget = len(cases) * (limit_ms / 1000 + 5) + 60
     environment = dict(os.environ, LANG=locale, LC_ALL=locale)
-    try:
-        result = subprocess.run(["wine", driver, "faults", windows_path(listing), str(limit_ms)],
-                                stdin=subprocess.DEVNULL, capture_output=True, timeout=budget,
-                                env=environment)
-        return result.stdout.decode("latin-1"), result.stderr.decode("latin-1")
-    except subprocess.TimeoutExpired as expired:
-        return (expired.stdout or b"").decode("latin-1"), (expired.stderr or b"").decode("latin-1")
+    # Files, not pipes: a Wine service started meanwhile may inherit the
+    # driver's output handles and hold a pipe open long after the driver.
+    outputs = [os.path.join(disc, "driver.out"), os.path.join(disc, "driver.err")]
+    with open(outputs[0], "wb") as out, open(outputs[1], "wb") as err:
+        driver_run = subprocess.Popen(["wine", driver, "faults", windows_path(listing),
+                                       str(limit_ms)], stdin=subprocess.DEVNULL, stdout=out,
+                                      stderr=err, env=environment)
+        try:
+            driver_run.wait(timeout=budget)
+        except subprocess.TimeoutExpired:
+            driver_run.kill()
+            driver_run.wait()
+    texts = []
+    for path in outputs:
+        with open(path, "rb") as f:
+            texts.append(f.read().decode("latin-1"))
+    return texts[0], texts[1]
 
 
 def run_batch(cases, disc, limit_ms, driver):

@@ -121,10 +121,11 @@ def mutate_inst(rng, data):
         new = _random_bytes(rng, 0, 32)
         return new, f"random {len(new)} bytes"
     if kind == "many":
-        times = rng.choice([50, 500, 5000])
-        ids = list(struct.unpack_from(f"<{(len(data) - 2) // 2}h", data, 2)) * times
-        ids = ids[:0x7FFF]
-        return struct.pack(f"<h{len(ids)}h", len(ids), *ids), f"{len(ids)} string ids"
+        # Many ids of strings that hold no command: a long loop with nothing
+        # to start (a long list of real commands is just a long install).
+        times = rng.choice([50, 500, 5000, 0x7FFF])
+        absent = rng.choice([0, 99, 5000, -1])
+        return struct.pack(f"<h{times}h", times, *([absent] * times)), f"{times} ids of string {absent}"
     index = rng.randrange(1, max(2, len(data) // 2))
     value = rng.choice([0, -1, 0x7FFF, -0x8000, 1, 99, 103, 200, 301, 5000, 0x4000])
     return _put16(data, index, value), f"string id {index} = {value}"
@@ -219,9 +220,13 @@ def mutate_string(rng, text, japanese):
         letter = rng.choice(["e/", "c/", "c/" + PROGRAM + "/"])
         return f"{letter}{path};", f"{letter[0]} with a {length}-character path"
     if kind == "long":
+        # Padded with one ignored command, so the cut after the 1023rd byte
+        # falls into the padding or, padded in front, into the real command.
         length = rng.choice([1022, 1023, 1024, 1025, 2000, 4000])
-        new = (text * (length // max(1, len(text)) + 1))[:length]
-        return new, f"{length} characters of repeats"
+        pad = "z" * max(0, length - len(text) - 1)
+        if rng.random() < 0.5:
+            return text + ";" + pad, f"{length} characters, padding after"
+        return pad + ";" + text, f"{length} characters, padding before"
     if kind == "dbcs_last":
         head = rng.choice([text, "e/" + PROGRAM + ";e/", "c/" + PROGRAM + "/f\\", "e|"])
         return _dbcs_tail(head, japanese), "double-byte lead byte as the 1023rd byte"
@@ -236,7 +241,8 @@ def mutate_string(rng, text, japanese):
                              "C:\\", "fault\\copy.exe\\x", "Z:\\proc\\self\\x", "fault\\\\twice",
                              "fault\\tree2"])
         sep = rng.choice(["/", "|", "/", "//"])
-        return f"c{sep}{source}{sep}{target};", f"copy {source!r} -> {target!r} sep {sep!r}"
+        return (f"c{sep}{source}{sep}{target};",
+                f"copy {source[:40]!r} -> {target[:40]!r} ({len(target)} characters) sep {sep!r}")
     if kind == "title":
         title = rng.choice(["Stand-in Setup", "Stand-in Setup", "", " ", "x" * 300])
         return f"e/{PROGRAM}/{title};", f"e with title {title[:20]!r}"

@@ -32,6 +32,9 @@ const DWORD kPollMs = 15;
 const DWORD kMenuPatienceMs = 1500;
 // A message dialog still open this long after OK was pressed gets OK again.
 const DWORD kDialogPatienceMs = 1000;
+// While the launcher shows nothing for this long, the user closes the other
+// windows its programs opened (a folder window that an `e` command opened).
+const DWORD kOtherWindowsPatienceMs = 2000;
 
 struct Case {
     std::string name;
@@ -76,10 +79,27 @@ bool IsMenu(HWND dialog) {
     return GetDlgItem(dialog, IDOK) == NULL;
 }
 
+BOOL CALLBACK CloseWindowOf(HWND window, LPARAM parameter) {
+    const std::vector<DWORD>& ids = *reinterpret_cast<const std::vector<DWORD>*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (IsWindowVisible(window) && std::find(ids.begin() + 1, ids.end(), owner) != ids.end())
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
 // One step of the user: answers every dialog of the launcher that is open.
-void Drive(DWORD processId, int control, std::map<HWND, DWORD>& pressedAt) {
+void Drive(DWORD processId, int control, std::map<HWND, DWORD>& pressedAt, DWORD& quietSince) {
     DWORD now = GetTickCount();
-    for (HWND dialog : TopLevelWindowsOf(processId, "#32770")) {
+    std::vector<HWND> dialogs = TopLevelWindowsOf(processId, "#32770");
+    if (!dialogs.empty()) {
+        quietSince = now;
+    } else if (now - quietSince > kOtherWindowsPatienceMs) {
+        std::vector<DWORD> tree = ProcessTree(processId);
+        EnumWindows(CloseWindowOf, reinterpret_cast<LPARAM>(&tree));
+        quietSince = now;
+    }
+    for (HWND dialog : dialogs) {
         auto seen = pressedAt.find(dialog);
         if (IsMenu(dialog)) {
             if (seen == pressedAt.end()) {
@@ -116,12 +136,13 @@ void RunCase(const Case& c, DWORD limitMs) {
     }
     std::map<HWND, DWORD> pressedAt;
     bool ended = false;
+    DWORD quietSince = started;
     while (GetTickCount() - started < limitMs) {
         if (WaitForSingleObject(setup.handle(), kPollMs) == WAIT_OBJECT_0) {
             ended = true;
             break;
         }
-        Drive(setup.id(), c.control, pressedAt);
+        Drive(setup.id(), c.control, pressedAt, quietSince);
     }
     DWORD elapsed = GetTickCount() - started;
     // Whatever the case started is ended before the next case begins, so
