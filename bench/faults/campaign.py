@@ -114,6 +114,8 @@ def run_batch(cases, disc, limit_ms, driver):
         stdout, stderr = run_group([c for c in cases if c[3] == locale], disc, limit_ms,
                                    driver, locale)
         reports = crash_reports(stderr)
+        if "done " not in stdout:
+            print(f"  the driver did not finish ({locale}): {stderr[-400:]!r}", flush=True)
         for line in stdout.splitlines():
             fields = line.split()
             if len(fields) >= 4 and fields[0] == "case":
