@@ -73,7 +73,7 @@ def mutate_lang(rng, data, bases):
         return data + _random_bytes(rng, 1, 64), "random bytes appended"
     values = [0, 1, 0xFFFF, 0x8000, 0x7FFF, 100, 200, 300, 1000, 1010, 1020,
               bases[0] + 1, bases[0] + 4, bases[0] + 50, bases[1] + 3, 0xFFFE]
-    b, s = struct.unpack_from("<HH", data)
+    b, s = struct.unpack_from("<HH", (data + bytes(4))[:4])
     if kind in ("base", "both"):
         b = rng.choice(values) if rng.random() < 0.8 else rng.randrange(0x10000)
     if kind in ("script", "both"):
@@ -172,6 +172,9 @@ def mutate_bitmap(rng, data):
     for _ in range(1 if kind == "field" else rng.randint(2, 3)):
         name, offset, fmt, values = rng.choice(BITMAP_FIELDS)
         value = rng.choice(values)
+        if offset + struct.calcsize(fmt) > len(data):
+            said.append(f"{name} beyond the end")  # an earlier cut took it
+            continue
         struct.pack_into(fmt, data, offset, value)
         said.append(f"{name}={value:#x}")
     return bytes(data), " ".join(said)
