@@ -4,9 +4,10 @@ folder.
 
 Signatures cannot be made again without the signer's key, so a signed
 program is compared with its signature removed (which gives back the
-program as it was before signing, byte for byte), and the image is made
-again from the rebuild with the disc's own signed programs put in. Every
-other byte of the image follows from the sources and the commit's time.
+program as it was before signing, byte for byte), on the disc and in the
+rebuild alike, and the image is made again from the rebuild with the disc's
+own programs put in. Every other byte of the image follows from the sources
+and the commit's time.
 """
 import hashlib
 import os
@@ -52,10 +53,19 @@ def sha256(path: pathlib.Path) -> str:
     return hashlib.sha256(pathlib.Path(path).read_bytes()).hexdigest()
 
 
+def unsigned_copy(path: pathlib.Path, temp: pathlib.Path, label: str) -> pathlib.Path:
+    """path itself when it carries no signature, else a copy without it."""
+    if not is_signed(path):
+        return path
+    unsigned = temp / f"unsigned-{label}"
+    strip_signature(path, unsigned)
+    return unsigned
+
+
 def compare(disc_iso: pathlib.Path, rebuilt_folder: pathlib.Path,
             epoch: int | None = None) -> list[str]:
     """The differences between disc_iso and a rebuild whose disc folder is
-    rebuilt_folder (unsigned); an empty list when the disc is the rebuild."""
+    rebuilt_folder; an empty list when the disc is the rebuild."""
     disc_iso, rebuilt_folder = pathlib.Path(disc_iso), pathlib.Path(rebuilt_folder)
     if not disc_iso.is_file():
         raise DiscOriginError(f"{disc_iso} does not exist")
@@ -72,22 +82,21 @@ def compare(disc_iso: pathlib.Path, rebuilt_folder: pathlib.Path,
         differences += [f"only in the rebuild: {name}" for name in sorted(rebuilt - on_disc)]
         signed = []
         for name in sorted(on_disc & rebuilt):
-            disc_file = pressed / name
-            if is_signed(disc_file):
+            disc_file, rebuilt_file = pressed / name, rebuilt_folder / name
+            if is_signed(disc_file) or is_signed(rebuilt_file):
                 signed.append(name)
-                unsigned = pathlib.Path(temp, "unsigned")
                 try:
-                    strip_signature(disc_file, unsigned)
+                    disc_file = unsigned_copy(disc_file, pathlib.Path(temp), "disc")
+                    rebuilt_file = unsigned_copy(rebuilt_file, pathlib.Path(temp), "rebuild")
                 except SigningError as error:
                     differences.append(f"{name}: {error}")
                     continue
-                disc_file = unsigned
-            if disc_file.read_bytes() != (rebuilt_folder / name).read_bytes():
+            if disc_file.read_bytes() != rebuilt_file.read_bytes():
                 differences.append(f"{name} differs"
                                    + (" (its signature removed)" if name in signed else ""))
         if differences:
             return differences
-        # The image again: the rebuild with the disc's signed programs.
+        # The image again: the rebuild with the disc's own signed programs.
         candidate = pathlib.Path(temp, "candidate")
         shutil.copytree(rebuilt_folder, candidate)
         for name in signed:

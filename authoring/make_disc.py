@@ -3,13 +3,20 @@
     scripts/make-disc path/to/disc.toml [--preview] [--build-dir DIR]
         [--programs <build>/disc-kit/programs.txt]
         [--sign-certificate FILE] [--sign-password-env VAR] [--timestamp-url URL]
+        [--unsigned]
 
 Reads and checks the manifest (nothing is written when it has mistakes),
 then builds under DIR (default build/discs/<name>/): SETUP.EXE, the disc
 folder disc/, disc.iso and walkthrough.json. --preview only writes a picture
 of each language's menu (DIR/preview/menu-<language>.png).
+
+Every date the image and the signatures record is the build's epoch
+(SOURCE_DATE_EPOCH, else the commit time), so the same commit gives the same
+bytes; the last lines give the sha256 of each program and of the image.
 """
 import argparse
+import hashlib
+import os
 import shutil
 import sys
 from pathlib import Path
@@ -83,18 +90,61 @@ def write_resources(disc, resources):
     return script, names
 
 
-def sign(disc, paths):
+def sign(disc, paths, epoch, unsigned=False):
+    if unsigned:
+        say("not signed: --unsigned")
+        return
     if disc.signing.certificate is None:
         say("not signed: no certificate")
         return
+    # osslsigncode is needed only by a disc that is signed.
+    from . import signing
     try:
-        from . import signing
-    except ImportError as error:
-        raise programs.BuildError(f"cannot sign: {error}") from error
-    signing.sign_programs(paths, signing.SigningSettings(
-        certificate=disc.signing.certificate, password_env=disc.signing.password_env,
-        timestamp_url=disc.signing.timestamp_url))
+        # The signing time is the epoch, so a signed disc is reproducible
+        # too (unless a time-stamp server adds its own time).
+        signing.sign_programs(paths, signing.SigningSettings(
+            certificate=disc.signing.certificate, password_env=disc.signing.password_env,
+            timestamp_url=disc.signing.timestamp_url), signing_time=epoch)
+    except signing.SigningError as error:
+        raise programs.BuildError(f"signing failed: {error}") from error
     say(f"signed {', '.join(p.name for p in paths)} with {disc.signing.certificate}")
+
+
+def sha256(path):
+    digest = hashlib.sha256()
+    with open(path, "rb") as data:
+        for block in iter(lambda: data.read(1 << 20), b""):
+            digest.update(block)
+    return digest.hexdigest()
+
+
+def disc_programs(folder):
+    """SETUP.EXE and every Tarrywin.exe on the disc, in a fixed order."""
+    found = [folder / "SETUP.EXE"]
+    for here, dirs, files in os.walk(folder):
+        dirs.sort()
+        found += [Path(here, name) for name in sorted(files) if name == "Tarrywin.exe"]
+    return found
+
+
+def print_hashes(folder, iso):
+    """One line per distinct program and one for the image, to compare a
+    pressed disc with a rebuild of its commit."""
+    seen = set()
+    for path in disc_programs(folder):
+        key = (path.name, sha256(path))
+        if key not in seen:
+            seen.add(key)
+            print(f"sha256 {key[1]}  {path.relative_to(folder).as_posix()}")
+    print(f"sha256 {sha256(iso)}  {iso.name}")
+
+
+def remove_old_outputs(out):
+    """An earlier run's image (and the plan naming it) goes before anything is
+    built, so a run that fails leaves no image that looks like its own."""
+    for name in ("disc.iso", "walkthrough.json"):
+        if (out / name).is_file():
+            (out / name).unlink()
 
 
 def main(argv=None):
@@ -113,16 +163,28 @@ def main(argv=None):
     parser.add_argument("--sign-password-env", metavar="VAR",
                         help="environment variable holding its password ([signing] password_env)")
     parser.add_argument("--timestamp-url", metavar="URL", help="time-stamping server ([signing] timestamp_url)")
+    parser.add_argument("--unsigned", action="store_true",
+                        help="sign nothing, whatever [signing] says: the rebuild that "
+                        "scripts/check-disc-origin compares a signed disc with")
     args = parser.parse_args(argv)
+    if args.unsigned and args.sign_certificate:
+        parser.error("--unsigned and --sign-certificate contradict each other")
     overrides = {"certificate": args.sign_certificate, "password_env": args.sign_password_env,
-                 "timestamp_url": args.timestamp_url}
+                 "timestamp_url": args.timestamp_url, "unsigned": args.unsigned}
     disc, report = load(args.manifest, overrides)
     if report:
         print(report, file=sys.stderr)
         print("make-disc: nothing was written; fix the manifest and run again", file=sys.stderr)
         return 1
     out = (args.build_dir or REPO / "build" / "discs" / disc.name).resolve()
-    resources = out / "resources"
+    resources, folder, iso = out / "resources", out / "disc", out / "disc.iso"
+    if not args.preview:
+        remove_old_outputs(out)
+        try:
+            epoch = iso_image.build_epoch(REPO)
+        except iso_image.IsoImageError as error:
+            print(f"make-disc: {error}", file=sys.stderr)
+            return 1
     try:
         script, bitmaps = write_resources(disc, resources)
     except drawing.NoFont as error:
@@ -140,26 +202,22 @@ def main(argv=None):
         programs.link_setup(recipe, script, setup)
         waiter = out / "Tarrywin.exe"
         shutil.copyfile(recipe["waiter"], waiter)
-        sign(disc, [setup, waiter])
+        sign(disc, [setup, waiter], epoch, args.unsigned)
         if not recipe.get("standin") and any(c.installer is None for c in disc.components):
             raise programs.BuildError("the stand-in installer is not built (tests are off)")
-        folder = out / "disc"
         standins = disc_folder.lay_out(disc, folder, setup, waiter, recipe.get("standin"))
         for path in standins:
             say(f"{path}: no installer given, the demo stand-in stands in for it")
-        iso = out / "disc.iso"
         try:
-            iso_image.make_iso(folder, iso, disc.volume_id)
-        except (OSError, RuntimeError, ValueError) as error:
+            iso_image.make_iso(folder, iso, disc.volume_id, epoch)
+        except iso_image.IsoImageError as error:
             raise programs.BuildError(f"making {iso.name}: {error}") from error
         walkthrough_plan.write(disc, out / "walkthrough.json", folder, iso)
     except (programs.BuildError, OSError) as error:
         print(f"make-disc: {error}", file=sys.stderr)
+        if iso.is_file():
+            iso.unlink()
         return 1
-    except Exception as error:   # signing failures come from the signing module
-        if type(error).__name__ == "SigningError":
-            print(f"make-disc: signing failed: {error}", file=sys.stderr)
-            return 1
-        raise
     say(f"{disc.name}: {setup}, {folder}, {iso} and {out / 'walkthrough.json'}")
+    print_hashes(folder, iso)
     return 0

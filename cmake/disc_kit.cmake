@@ -29,6 +29,37 @@ waiter=$<TARGET_FILE:Tarrywin>
 standin=${DISC_KIT_STANDIN}
 ")
 
+# Signing every disc's programs (README, "Signed and reproducible discs"):
+# these override a manifest's [signing] table. The certificate's password
+# stays in the environment variable named here, never in the build files.
+set(DISC_SIGN_CERTIFICATE "" CACHE FILEPATH "PKCS#12 code-signing certificate for every disc's programs")
+set(DISC_SIGN_PASSWORD_ENV "" CACHE STRING "environment variable holding the certificate's password")
+set(DISC_TIMESTAMP_URL "" CACHE STRING "RFC 3161 time-stamp server (optional)")
+set(DISC_KIT_SIGNING)
+if(DISC_SIGN_CERTIFICATE)
+    list(APPEND DISC_KIT_SIGNING --sign-certificate ${DISC_SIGN_CERTIFICATE})
+endif()
+if(DISC_SIGN_PASSWORD_ENV)
+    list(APPEND DISC_KIT_SIGNING --sign-password-env ${DISC_SIGN_PASSWORD_ENV})
+endif()
+if(DISC_TIMESTAMP_URL)
+    list(APPEND DISC_KIT_SIGNING --timestamp-url ${DISC_TIMESTAMP_URL})
+endif()
+# Other settings sign the discs again (the file changes only when they do).
+set(DISC_KIT_SIGNING_STAMP ${PROJECT_BINARY_DIR}/disc-kit/signing.txt)
+file(CONFIGURE OUTPUT ${DISC_KIT_SIGNING_STAMP} CONTENT "${DISC_KIT_SIGNING}\n" @ONLY)
+
+# A disc's image and signatures carry the commit's time: a new commit (or
+# another SOURCE_DATE_EPOCH) remakes every disc even when none of its files
+# changed. The stamp is rewritten only when the epoch changes.
+set(DISC_KIT_EPOCH_STAMP ${PROJECT_BINARY_DIR}/disc-kit/epoch.txt)
+add_custom_target(disc_epoch
+    COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/authoring/iso_image.py
+        --epoch-stamp ${DISC_KIT_EPOCH_STAMP}
+    BYPRODUCTS ${DISC_KIT_EPOCH_STAMP}
+    COMMENT "The build's epoch (SOURCE_DATE_EPOCH or the commit time)"
+    VERBATIM)
+
 # add_disc(NAME <name> MANIFEST <disc.toml> [OUTPUT <folder>]): a target that
 # builds the disc with scripts/make-disc into <folder> (default
 # <build>/discs/<name>): SETUP.EXE, disc/, disc.iso and walkthrough.json.
@@ -43,8 +74,10 @@ function(add_disc)
     add_custom_command(OUTPUT ${D_OUTPUT}/disc.iso ${D_OUTPUT}/disc/SETUP.EXE
         COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/scripts/make-disc ${D_MANIFEST}
             --build-dir ${D_OUTPUT} --programs ${PROJECT_BINARY_DIR}/disc-kit/programs.txt
+            ${DISC_KIT_SIGNING}
         DEPENDS launcher_code product_startup Tarrywin ${DISC_KIT_STANDIN_TARGET}
             ${inputs} ${kit} ${PROJECT_SOURCE_DIR}/scripts/make-disc
+            ${DISC_KIT_EPOCH_STAMP} disc_epoch ${DISC_KIT_SIGNING_STAMP} ${DISC_SIGN_CERTIFICATE}
         COMMENT "Building the disc ${D_NAME} from its manifest"
         VERBATIM)
     add_custom_target(disc_${D_NAME} ALL DEPENDS ${D_OUTPUT}/disc.iso)

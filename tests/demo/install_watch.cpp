@@ -81,6 +81,17 @@ void TellStandinLog(ComponentRun& run, const std::string& disc) {
     }
 }
 
+// Wine starts its desktop process, explorer.exe from the system folder,
+// from whichever program next needs the desktop once the last one has
+// quit; started so by the launcher it is Wine's, not the install script's
+// (whose programs are all on the disc).
+bool IsWineDesktop(const std::string& image) {
+    char system[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    return length > 0 && length < sizeof system &&
+           SameText(image, std::string(system, length) + "\\explorer.exe");
+}
+
 // The window the plan's next run step awaits, for a program that is not a
 // waiter: run steps in order, matched by the program's name.
 std::string PlannedWindow(const std::vector<PlanStep>& steps, const std::string& program,
@@ -95,7 +106,8 @@ std::string PlannedWindow(const std::vector<PlanStep>& steps, const std::string&
 }
 
 // New programs that the launcher started: waiters and others.
-void FindNewPrograms(std::vector<ComponentRun>& runs, const WalkthroughPaths& paths, DWORD launcherId,
+void FindNewPrograms(std::vector<ComponentRun>& runs, std::vector<DWORD>& ignored,
+                     const WalkthroughPaths& paths, DWORD launcherId,
                      const std::vector<PlanStep>& steps) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return;
@@ -105,6 +117,7 @@ void FindNewPrograms(std::vector<ComponentRun>& runs, const WalkthroughPaths& pa
         if (entry.th32ParentProcessID != launcherId) continue;
         bool known = false;
         for (const ComponentRun& run : runs) known = known || run.waiterId == entry.th32ProcessID;
+        for (DWORD id : ignored) known = known || id == entry.th32ProcessID;
         if (known) continue;
         HANDLE waiter = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
                                     entry.th32ProcessID);
@@ -114,6 +127,13 @@ void FindNewPrograms(std::vector<ComponentRun>& runs, const WalkthroughPaths& pa
         std::string image = ImagePath(waiter);
         if (image.empty()) {
             CloseHandle(waiter);
+            continue;
+        }
+        if (IsWineDesktop(image)) {
+            CloseHandle(waiter);
+            ignored.push_back(entry.th32ProcessID);
+            Detail("Wine started its desktop process " + Utf8FromAnsi(image) + " (pid " +
+                   std::to_string(entry.th32ProcessID) + "); not the install script's, left alone");
             continue;
         }
         ComponentRun run;
@@ -177,6 +197,7 @@ std::vector<ComponentRun> WatchInstall(const WalkthroughPaths& paths, DWORD laun
                                        HANDLE launcher, DWORD timeoutMs,
                                        const std::vector<PlanStep>& steps) {
     std::vector<ComponentRun> runs;
+    std::vector<DWORD> ignored;
     DWORD start = GetTickCount();
     for (;;) {
         bool launcherEnded = WaitForSingleObject(launcher, 0) == WAIT_OBJECT_0;
@@ -188,7 +209,7 @@ std::vector<ComponentRun> WatchInstall(const WalkthroughPaths& paths, DWORD laun
             FollowWindow(run, paths);
             FollowWaiter(run, paths);
         }
-        FindNewPrograms(runs, paths, launcherId, steps);
+        FindNewPrograms(runs, ignored, paths, launcherId, steps);
         if (launcherEnded) break;
         if (!Check(GetTickCount() - start < timeoutMs,
                    "the install did not end within " + Seconds(timeoutMs)))

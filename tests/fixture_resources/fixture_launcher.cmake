@@ -1,6 +1,6 @@
 # The tests' own resource set (launcher_fixture.rc) and a SETUP.EXE built
-# from it: the launcher's code, compiled again, linked with these resources
-# instead of a disc's.
+# from it: the launcher's code, the same objects SETUP.EXE links, with these
+# resources instead of a disc's.
 set(FIXTURE_RESOURCES_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(FIXTURE_RESOURCES_RC ${FIXTURE_RESOURCES_DIR}/launcher_fixture.rc)
 file(GLOB FIXTURE_RESOURCE_INPUTS CONFIGURE_DEPENDS
@@ -16,20 +16,9 @@ function(link_fixture_resources target)
         OBJECT_DEPENDS "${FIXTURE_RESOURCE_INPUTS}")
 endfunction()
 
-get_target_property(launcher_sources launcher SOURCES)
 get_target_property(launcher_dir launcher SOURCE_DIR)
-set(fixture_launcher_sources)
-foreach(source ${launcher_sources})
-    # Its resources stay behind; add_product brings the start-up objects.
-    if(source MATCHES "\\.rc$" OR source MATCHES "^\\$<")
-        continue()
-    endif()
-    if(NOT IS_ABSOLUTE ${source})
-        set(source ${launcher_dir}/${source})
-    endif()
-    list(APPEND fixture_launcher_sources ${source})
-endforeach()
-add_product(fixture_launcher OUTPUT SETUP.EXE SOURCES ${fixture_launcher_sources})
+# add_product brings the start-up objects.
+add_product(fixture_launcher OUTPUT SETUP.EXE SOURCES $<TARGET_OBJECTS:launcher_code>)
 link_fixture_resources(fixture_launcher)
 target_include_directories(fixture_launcher PRIVATE ${launcher_dir} ${PROJECT_SOURCE_DIR})
 set_target_properties(fixture_launcher PROPERTIES

@@ -1,12 +1,17 @@
 #!/usr/bin/python3
 """Builds the shipped programs a second time, from a copy of the sources in
-another folder, and lays out the disc twice, at different times, with
-different file dates, creation order, umask and time zone; SETUP.EXE,
-Tarrywin.exe and disc.iso must come out byte for byte the same. Also checks
-that the programs carry no time: PE header, resource directories and the
-version block's file date are all zero.
+another folder, and makes every disc under discs/ twice with make-disc: once
+from this checkout and its build, once from the copy and its build, seconds
+later, with the discs' files dated otherwise and written in another order,
+under another umask and time zone; SETUP.EXE, every Tarrywin.exe and
+disc.iso must come out byte for byte the same. Also checks that the programs
+carry no time: PE header, resource directories and the version block's file
+date are all zero.
 
-    check_reproducible.py SOURCE_ROOT BUILD_DIR STANDIN_EXE WORK_DIR
+    check_reproducible.py SOURCE_ROOT BUILD_DIR WORK_DIR
+
+BUILD_DIR is a build with the tests (its disc-kit/programs.txt names the
+stand-in installer, which the copy's build, without tests, borrows).
 """
 import hashlib
 import os
@@ -21,6 +26,8 @@ PROGRAMS = ("SETUP.EXE", "Tarrywin.exe")
 # What the programs are built from; the tests are not.
 SOURCES = ("CMakeLists.txt", "cmake", "launcher", "waiter", "startup", "disc", "scripts",
            "authoring")
+# The discs, copied with other dates and in another order.
+DISCS = "discs"
 problems = []
 
 
@@ -88,7 +95,22 @@ def check_no_times(program):
             problem(f"{program}: {where} is {value}, not 0")
 
 
-def build_again(source_root, work):
+def copy_reversed(origin, target, stamp):
+    """origin's tree, entries created in reverse name order, every date
+    set to stamp."""
+    target.mkdir()
+    for entry in sorted(origin.iterdir(), reverse=True):
+        if entry.is_dir():
+            copy_reversed(entry, target / entry.name, stamp)
+        elif entry.name != "__pycache__":
+            shutil.copyfile(entry, target / entry.name)
+            os.utime(target / entry.name, (stamp, stamp))
+    os.utime(target, (stamp, stamp))
+
+
+def build_again(source_root, build_a, work):
+    """The sources copied elsewhere and their programs built there; returns
+    (copy, its build's programs.txt)."""
     source = work / "elsewhere" / "sources"
     build = work / "elsewhere" / "build"
     for folder in (source, build):
@@ -102,46 +124,54 @@ def build_again(source_root, work):
                             ignore=shutil.ignore_patterns("__pycache__"))
         else:
             shutil.copyfile(origin, source / name)
+    copy_reversed(source_root / DISCS, source / DISCS, 1262304000)
     subprocess.run(["cmake", "-S", str(source), "-B", str(build),
                     "-DCMAKE_TOOLCHAIN_FILE=" + str(source / "cmake/toolchain-i686-mingw32.cmake"),
                     "-DCMAKE_BUILD_TYPE=Release", "-DBUILD_TESTING=OFF"],
                    check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", str(build), "-j2", "--target", "launcher", "Tarrywin"],
+    subprocess.run(["cmake", "--build", str(build), "-j2", "--target", "launcher", "Tarrywin",
+                    "launcher_code", "product_startup"],
                    check=True, stdout=subprocess.DEVNULL)
-    return build
+    # The stand-in installer is a test program, not a shipped one; the
+    # build without tests has none and takes build A's.
+    standin = next(line for line in (build_a / "disc-kit/programs.txt").read_text().splitlines()
+                   if line.startswith("standin="))
+    lines = [standin if line.startswith("standin=") else line
+             for line in (build / "disc-kit/programs.txt").read_text().splitlines()]
+    programs = work / "elsewhere" / "programs.txt"
+    programs.write_text("\n".join(lines) + "\n")
+    return source, build, programs
 
 
-def copy_reversed(origin, target, stamp):
-    """origin's tree, entries created in reverse name order, every date
-    set to stamp."""
-    target.mkdir()
-    for entry in sorted(origin.iterdir(), reverse=True):
-        if entry.is_dir():
-            copy_reversed(entry, target / entry.name, stamp)
-        else:
-            shutil.copyfile(entry, target / entry.name)
-            os.utime(target / entry.name, (stamp, stamp))
-    os.utime(target, (stamp, stamp))
+def commit_time(source_root):
+    run = subprocess.run(["git", "-C", str(source_root), "log", "-1", "--format=%ct", "HEAD"],
+                         capture_output=True, text=True)
+    return run.stdout.strip() if run.returncode == 0 else ""
 
 
-def make_disc(source_root, programs, standin, files, out, env_changes, umask):
+def make_disc(source_root, manifest, programs, out, env_changes, umask):
     env = dict(os.environ)
     env.pop("SOURCE_DATE_EPOCH", None)
     env.update(env_changes)
-    disc, iso = out / "disc", out / "disc.iso"
     run = subprocess.run(
-        ["/usr/bin/python3", str(source_root / "scripts/make-disc"),
-         "--launcher", str(programs / "SETUP.EXE"), "--waiter", str(programs / "Tarrywin.exe"),
-         "--standin", str(standin), "--files", str(files),
-         "--standin-ini", str(source_root / "disc/standin.ini"), str(disc), str(iso)],
+        ["/usr/bin/python3", str(source_root / "scripts/make-disc"), str(manifest),
+         "--build-dir", str(out), "--programs", str(programs)],
         env=env, capture_output=True, text=True, preexec_fn=lambda: os.umask(umask))
     if run.returncode != 0:
-        problem(f"make-disc failed: {run.stdout}{run.stderr}")
-    return disc, iso
+        problem(f"make-disc {manifest} failed: {run.stdout}{run.stderr}")
+    return out / "disc", out / "disc.iso"
+
+
+def disc_programs(disc):
+    return ["SETUP.EXE"] + sorted(p.relative_to(disc).as_posix() for p in disc.rglob("Tarrywin.exe"))
+
+
+def same_bytes(a, b):
+    return a.is_file() and b.is_file() and a.read_bytes() == b.read_bytes()
 
 
 def main():
-    source_root, build_a, standin, work = (pathlib.Path(a).resolve() for a in sys.argv[1:5])
+    source_root, build_a, work = (pathlib.Path(a).resolve() for a in sys.argv[1:4])
     if work.exists():
         for folder, _, _ in os.walk(work):
             os.chmod(folder, 0o755)
@@ -152,7 +182,7 @@ def main():
         check_no_times(build_a / name)
 
     started = time.monotonic()
-    build_b = build_again(source_root, work)
+    source_b, build_b, programs_b = build_again(source_root, build_a, work)
     print(f"second build of the programs: {time.monotonic() - started:.0f} s")
     for name in PROGRAMS:
         a, b = build_a / name, build_b / name
@@ -160,36 +190,46 @@ def main():
         if a.read_bytes() != b.read_bytes():
             problem(f"{name} differs between {build_a} and {build_b}")
 
-    out_a, out_b, out_c = work / "disc-a", work / "disc-b", work / "disc-c"
-    for folder in (out_a, out_b, out_c):
-        folder.mkdir()
-    files = source_root / "disc/files"
-    disc_a, iso_a = make_disc(source_root, build_a, standin, files, out_a,
-                              {"TZ": "UTC"}, 0o022)
-    # A later run, seconds apart, with files dated otherwise and written in
-    # another order, under another umask and time zone.
-    time.sleep(2)
-    files_b = work / "files-b"
-    copy_reversed(files, files_b, 1262304000)
-    disc_b, iso_b = make_disc(source_root, build_b, standin, files_b, out_b,
-                              {"TZ": "Pacific/Auckland"}, 0o077)
-    for name in ("SETUP.EXE", "tessera/w95e/Tarrywin.exe"):
-        if (disc_a / name).read_bytes() != (disc_b / name).read_bytes():
-            problem(f"{name} on the disc differs between the two runs")
-    print(f"disc.iso: {sha256(iso_a)} (run A) {sha256(iso_b)} (run B)")
-    if iso_a.read_bytes() != iso_b.read_bytes():
-        problem("disc.iso differs between the two runs")
+    # The copy has no git history; like a build from an exported tree, it is
+    # told the commit's time. Run A reads it from git itself.
+    epoch = commit_time(source_root)
+    if not epoch:
+        problem(f"{source_root} has no commit time")
+    programs_a = build_a / "disc-kit/programs.txt"
+    manifests = sorted(p.parent.name for p in (source_root / DISCS).glob("*/disc.toml"))
+    if not manifests:
+        problem(f"no disc.toml under {source_root / DISCS}")
+    for name in manifests:
+        out_a, out_b, out_c = (work / f"{name}-{run}" for run in "abc")
+        disc_a, iso_a = make_disc(source_root, source_root / DISCS / name / "disc.toml",
+                                  programs_a, out_a, {"TZ": "UTC"}, 0o022)
+        # A later run, seconds apart, from the copy and its build.
+        time.sleep(2)
+        disc_b, iso_b = make_disc(source_b, source_b / DISCS / name / "disc.toml", programs_b,
+                                  out_b, {"TZ": "Pacific/Auckland", "SOURCE_DATE_EPOCH": epoch},
+                                  0o077)
+        if not disc_a.is_dir():
+            continue
+        programs = disc_programs(disc_a)
+        print(f"{name}: {len(programs)} programs on the disc")
+        for program in programs:
+            if not same_bytes(disc_a / program, disc_b / program):
+                problem(f"{name}: {program} on the disc differs between the two runs")
+        print(f"{name}: disc.iso {sha256(iso_a)} (run A) "
+              f"{sha256(iso_b) if iso_b.is_file() else 'missing'} (run B)")
+        if not same_bytes(iso_a, iso_b):
+            problem(f"{name}: disc.iso differs between the two runs")
 
-    # The epoch does reach the image: another one gives other bytes.
-    _, iso_c = make_disc(source_root, build_a, standin, files, out_c,
-                         {"SOURCE_DATE_EPOCH": "1000000000"}, 0o022)
-    if iso_c.read_bytes() == iso_a.read_bytes():
-        problem("disc.iso made with SOURCE_DATE_EPOCH=1000000000 equals the commit's one")
+        # The epoch does reach the image: another one gives other bytes.
+        _, iso_c = make_disc(source_root, source_root / DISCS / name / "disc.toml", programs_a,
+                             out_c, {"SOURCE_DATE_EPOCH": "1000000000"}, 0o022)
+        if same_bytes(iso_c, iso_a):
+            problem(f"{name}: disc.iso made with SOURCE_DATE_EPOCH=1000000000 equals the commit's one")
 
     if problems:
         print(f"{len(problems)} problem(s)")
         return 1
-    print("reproducible: the two builds and the two discs are identical")
+    print(f"reproducible: the two builds and the two makings of {', '.join(manifests)} are identical")
     return 0
 
 

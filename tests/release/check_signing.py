@@ -1,15 +1,22 @@
 #!/usr/bin/python3
-"""Signs a disc through make-disc with a throw-away self-signed certificate
-and checks the result: every SETUP.EXE and Tarrywin.exe on the disc and in
+"""Signs the demo disc through make-disc with a throw-away self-signed
+certificate and checks the result: every SETUP.EXE and Tarrywin.exe on the disc and in
 its ISO carries a signature that osslsigncode verifies against that
 certificate, the signed programs still pass the Windows 95 check, the built
 programs stay unsigned; without a certificate the build says so once and
-signs nothing; a missing password stops the build with no image;
-check-disc-origin tells the signed image from an unsigned rebuild of the
-same sources, and tells a changed rebuild apart. Leaves the
-signed SETUP.EXE and Tarrywin.exe in WORK_DIR/programs for the run under Wine.
+signs nothing; a missing password stops the build and leaves no image, not
+even an earlier one; check-disc-origin recognises the signed image as the
+unsigned rebuild of the same sources (a rebuilt folder, or the manifest made
+again), and tells a changed rebuild apart. Leaves the signed disc in
+WORK_DIR/signed (walked through under Wine by check-disc), and in
+WORK_DIR/programs the disc's signed Tarrywin.exe with the tests' own
+SETUP.EXE (FIXTURE_SETUP_EXE) signed the same way, for the launcher's
+end-to-end cases under Wine.
 
-    check_signing.py SOURCE_ROOT SETUP_EXE TARRYWIN_EXE STANDIN_EXE WORK_DIR
+    check_signing.py SOURCE_ROOT PROGRAMS_TXT SETUP_EXE TARRYWIN_EXE FIXTURE_SETUP_EXE WORK_DIR
+
+PROGRAMS_TXT is the build's disc-kit/programs.txt; SETUP_EXE and TARRYWIN_EXE
+are that build's own programs.
 """
 import os
 import pathlib
@@ -19,7 +26,8 @@ import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2]))
-from authoring.signing import SigningError, verify_program   # noqa: E402
+from authoring.signing import (SigningError, SigningSettings, sign_programs,   # noqa: E402
+                               verify_program)
 from throwaway_certificate import make_certificate   # noqa: E402
 
 PASSWORD_ENV = "RELEASE_TEST_DISC_PASSWORD"
@@ -32,13 +40,10 @@ def problem(text):
 
 
 def make_disc(root, programs, out, extra, env):
-    out.mkdir(parents=True)
     disc, iso = out / "disc", out / "disc.iso"
     run = subprocess.run(
-        ["/usr/bin/python3", str(root / "scripts/make-disc"),
-         "--launcher", str(programs["setup"]), "--waiter", str(programs["waiter"]),
-         "--standin", str(programs["standin"]), "--files", str(root / "disc/files"),
-         "--standin-ini", str(root / "disc/standin.ini"), *extra, str(disc), str(iso)],
+        ["/usr/bin/python3", str(root / "scripts/make-disc"), str(root / "discs/demo/disc.toml"),
+         "--build-dir", str(out), "--programs", str(programs), *extra],
         env=env, capture_output=True, text=True)
     return run, disc, iso
 
@@ -48,8 +53,8 @@ def signed_programs(disc):
 
 
 def main():
-    root, setup, waiter, standin, work = (pathlib.Path(a).resolve() for a in sys.argv[1:6])
-    programs = {"setup": setup, "waiter": waiter, "standin": standin}
+    root, programs, setup, waiter, fixture_setup, work = (pathlib.Path(a).resolve()
+                                                          for a in sys.argv[1:7])
     if work.exists():
         for folder, _, _ in os.walk(work):
             os.chmod(folder, 0o755)
@@ -116,11 +121,13 @@ def main():
     # The signed image against the unsigned rebuild: the same disc; with one
     # file or one program changed in the rebuild, not.
     origin = [str(root / "scripts/check-disc-origin"), str(work / "signed/disc.iso")]
-    same = subprocess.run(origin + [str(disc)], capture_output=True, text=True, env=env)
-    print(same.stdout.strip())
-    if same.returncode != 0:
-        problem(f"check-disc-origin does not recognise the signed disc's rebuild:\n"
-                f"{same.stdout}{same.stderr}")
+    for rebuild in [[str(disc)], [str(work / "unsigned")],
+                    [str(root / "discs/demo/disc.toml"), "--programs", str(programs)]]:
+        same = subprocess.run(origin + rebuild, capture_output=True, text=True, env=env)
+        print(same.stdout.strip())
+        if same.returncode != 0:
+            problem(f"check-disc-origin does not recognise the signed disc in the rebuild "
+                    f"{' '.join(rebuild)}:\n{same.stdout}{same.stderr}")
     for changed, expected in [("AUTORUN.INF", "AUTORUN.INF differs"),
                               ("SETUP.EXE", "SETUP.EXE differs (its signature removed)")]:
         altered = work / "altered" / changed.replace(".", "_")
@@ -133,16 +140,27 @@ def main():
             problem(f"check-disc-origin with {changed} changed (code {other.returncode}):\n"
                     f"{other.stdout}{other.stderr}")
 
+    # Into a folder that holds an earlier run's image.
     no_password = {k: v for k, v in env.items() if k != PASSWORD_ENV}
+    shutil.copytree(work / "unsigned", work / "no-password")
     run, disc, iso = make_disc(root, programs, work / "no-password", sign, no_password)
     if run.returncode == 0 or PASSWORD_ENV not in run.stderr or iso.exists():
-        problem(f"a missing password should stop make-disc before the image "
+        problem(f"a missing password should stop make-disc and leave no image "
                 f"(code {run.returncode}):\n{run.stdout}{run.stderr}")
+    if "Traceback" in run.stderr:
+        problem(f"make-disc without the password ends in a traceback:\n{run.stderr}")
     print((run.stderr.strip().splitlines() or ["(nothing)"])[-1])
 
     shipped = work / "programs"
     shipped.mkdir()
-    shutil.copyfile(work / "signed/disc/SETUP.EXE", shipped / "SETUP.EXE")
+    shutil.copyfile(fixture_setup, shipped / "SETUP.EXE")
+    os.environ[PASSWORD_ENV] = password
+    try:
+        sign_programs([shipped / "SETUP.EXE"], SigningSettings(certificate["p12"], PASSWORD_ENV),
+                      signing_time=946684800)
+        verify_program(shipped / "SETUP.EXE", certificate["cert"])
+    except SigningError as error:
+        problem(f"the tests' SETUP.EXE: {error}")
     shutil.copyfile(work / "signed/disc/tessera/w95e/Tarrywin.exe", shipped / "Tarrywin.exe")
     if problems:
         print(f"{len(problems)} problem(s)")
