@@ -1,5 +1,6 @@
 """Checks a Disc before anything is written: every mistake found, with its
 manifest key and how to fix it."""
+import difflib
 import os
 import re
 
@@ -19,6 +20,23 @@ def encodes(text, code_page):
         return True
     except UnicodeEncodeError:
         return False
+
+
+def unwritable(texts, code_page):
+    """The characters of texts that code_page lacks, each once, quoted."""
+    seen = []
+    for text in texts:
+        for ch in text:
+            if ch not in seen and not encodes(ch, code_page):
+                seen.append(ch)
+    return ", ".join(repr(ch) for ch in seen)
+
+
+def nearest_entry(name, entries, is_dir=None):
+    """The disc's path closest to a mistyped one, as a hint, or ""."""
+    candidates = [path for path, folder in entries.items() if is_dir is None or folder == is_dir]
+    close = difflib.get_close_matches(name.lower(), candidates, n=1, cutoff=0.6)
+    return f"; did you mean {close[0]!r}?" if close else ""
 
 
 def bad_name(segment):
@@ -103,13 +121,16 @@ def check_texts(disc, problems):
     for i, lang in enumerate(disc.languages, 1):
         key = f"language[{i}]"
         cp = lang.code_page
-        hint = f"not every character can be written in code page {cp} ({lang.name}); change the text or the code page"
+
+        def hint(*texts):
+            return (f"not every character can be written in code page {cp} ({lang.name}): "
+                    f"{unwritable(texts, cp)}; change the text or the code page")
         for name in ("caption", "ok", "cancel"):
             if not encodes(getattr(lang, name), cp):
-                problems.add(f"{key}.{name}", hint)
+                problems.add(f"{key}.{name}", hint(getattr(lang, name)))
         for name, message in lang.messages.items():
             if not encodes(message.text, cp):
-                problems.add(f"{key}.messages.{name}", hint)
+                problems.add(f"{key}.messages.{name}", hint(message.text))
         for b in disc.buttons:
             if not b.labels.get(lang.key, "x").strip():
                 problems.add(f"button[{b.number}].label.{lang.key}", "is empty")
@@ -118,17 +139,17 @@ def check_texts(disc, problems):
                 if not message.text.strip():
                     problems.add(f"button[{b.number}].confirmation.{lang.key}", "is empty")
                 elif not encodes(message.text, cp):
-                    problems.add(f"button[{b.number}].confirmation.{lang.key}", hint)
+                    problems.add(f"button[{b.number}].confirmation.{lang.key}", hint(message.text))
         for j, c in enumerate(disc.components, 1):
             title = c.titles.get(lang.key)
             if title is not None and not title.strip():
                 problems.add(f"component[{j}].title.{lang.key}", "is empty: give the exact title of the "
                              "window the installer shows, or the waiter cannot tell when it is done")
             elif title is not None and not encodes(title, cp):
-                problems.add(f"component[{j}].title.{lang.key}", hint + " (Tarrywin.INI is written in it)")
+                problems.add(f"component[{j}].title.{lang.key}", hint(title) + " (Tarrywin.INI is written in it)")
             folder = c.folders.get(lang.key)
             if folder is not None and not encodes(folder, cp):
-                problems.add(f"component[{j}].folder.{lang.key}", hint)
+                problems.add(f"component[{j}].folder.{lang.key}", hint(folder))
 
 
 def check_names(disc, problems):
@@ -183,11 +204,12 @@ def check_sources(disc, problems):
                     problems.add(f"{key}.run", "is empty")
                 elif entries.get(step.program.lower()) is not False:
                     problems.add(f"{key}.run", f"{step.program!r} is not a file on the disc; put it under "
-                                 "disc.files (paths are relative to the disc's root)")
+                                 "disc.files (paths are relative to the disc's root)"
+                                 + nearest_entry(step.program, entries, is_dir=False))
             elif step.kind == "copy":
                 if step.source.lower() not in entries:
                     problems.add(f"{key}.copy", f"{step.source!r} is not on the disc; put it under disc.files "
-                                 "(paths are relative to the disc's root)")
+                                 "(paths are relative to the disc's root)" + nearest_entry(step.source, entries))
                 if not step.destination:
                     problems.add(f"{key}.to", "is empty")
 
