@@ -70,3 +70,25 @@ RECT ClientOnScreen(HWND menu) {
     MapWindowPoints(menu, NULL, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
+
+std::vector<RecordEntry> ReadButtonRecord(int32_t dialogBase) {
+    std::vector<RecordEntry> entries;
+    HRSRC info = FindResourceA(NULL, MAKEINTRESOURCEA(dialogBase), "BUTTON");
+    if (!info) return entries;
+    const int16_t* words = static_cast<const int16_t*>(LockResource(LoadResource(NULL, info)));
+    for (int k = 0; k < words[0]; ++k) {
+        const int16_t* e = words + 1 + 4 * k;
+        entries.push_back({k + 1, e[0], e[1], static_cast<uint16_t>(e[2]), e[3]});
+    }
+    return entries;
+}
+
+std::vector<ExpectedButton> RecordedTopFaces(int32_t dialogBase) {
+    std::vector<ExpectedButton> faces;
+    for (const RecordEntry& e : ReadButtonRecord(dialogBase)) {
+        TestBitmap bitmap(e.bitmapId);
+        RECT rect = {e.x, e.y, e.x + bitmap.Width(), e.y + bitmap.Height() / 2};
+        faces.push_back({rect, e.bitmapId, 0});
+    }
+    return faces;
+}

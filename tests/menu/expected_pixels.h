@@ -29,6 +29,18 @@ struct ExpectedButton {
     int faceTop;
 };
 
+// One entry of a button record among this program's resources, read
+// straight from the resource bytes; number counts from 1 in record order.
+struct RecordEntry {
+    int number;
+    int x, y, bitmapId, controlId;
+};
+std::vector<RecordEntry> ReadButtonRecord(int32_t dialogBase);
+
+// Where each button of the record must be: at its record position, as wide
+// as its bitmap and half as high, showing its top face.
+std::vector<ExpectedButton> RecordedTopFaces(int32_t dialogBase);
+
 // The client area: the background, with each listed button's face on top.
 std::function<uint32_t(int, int)> ExpectedMenu(int backgroundId,
                                                const std::vector<ExpectedButton>& buttons);

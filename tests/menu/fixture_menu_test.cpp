@@ -33,36 +33,6 @@ const Language kLanguages[] = {
     {"en", FIXTURE_BASE_ENGLISH}, {"fr", FIXTURE_BASE_FRENCH}, {"de", FIXTURE_BASE_GERMAN}};
 const int32_t kEnglish = FIXTURE_BASE_ENGLISH;
 
-// One entry of a button record, read straight from the resource bytes.
-struct RecordEntry {
-    int number;
-    int x, y, bitmapId, controlId;
-};
-
-std::vector<RecordEntry> ButtonRecord(int32_t dialogBase) {
-    std::vector<RecordEntry> entries;
-    HRSRC info = FindResourceA(NULL, MAKEINTRESOURCEA(dialogBase), "BUTTON");
-    if (!info) return entries;
-    const int16_t* words = static_cast<const int16_t*>(LockResource(LoadResource(NULL, info)));
-    for (int k = 0; k < words[0]; ++k) {
-        const int16_t* e = words + 1 + 4 * k;
-        entries.push_back({k + 1, e[0], e[1], static_cast<uint16_t>(e[2]), e[3]});
-    }
-    return entries;
-}
-
-// Where each control must be: at its record position, as wide as its
-// bitmap and half as high.
-std::vector<ExpectedButton> TopFaces(int32_t dialogBase) {
-    std::vector<ExpectedButton> faces;
-    for (const RecordEntry& e : ButtonRecord(dialogBase)) {
-        TestBitmap bitmap(e.bitmapId);
-        RECT rect = {e.x, e.y, e.x + bitmap.Width(), e.y + bitmap.Height() / 2};
-        faces.push_back({rect, e.bitmapId, 0});
-    }
-    return faces;
-}
-
 void Screenshot(HWND menu, const std::string& name) {
     RECT window;
     GetWindowRect(menu, &window);
@@ -91,12 +61,12 @@ protected:
 TEST_F(FixtureMenuTest, EachLanguageFillsTheBackgroundWithItsButtonsInPlace) {
     for (const Language& language : kLanguages) {
         SCOPED_TRACE(language.tag);
-        std::vector<ExpectedButton> faces = TopFaces(language.dialogBase);
+        std::vector<ExpectedButton> faces = RecordedTopFaces(language.dialogBase);
         ASSERT_EQ(3u, faces.size());
         RunMenuDriven(language.dialogBase, DeclineButton, [&](HWND menu) {
             ASSERT_NE(nullptr, menu);
             ExpectCentredWithoutFrame(menu);
-            for (const RecordEntry& e : ButtonRecord(language.dialogBase)) {
+            for (const RecordEntry& e : ReadButtonRecord(language.dialogBase)) {
                 RECT actual = ControlRect(menu, e.controlId);
                 const RECT& wanted = faces[e.number - 1].rect;
                 EXPECT_TRUE(EqualRect(&actual, &wanted)) << "button " << e.number;
@@ -124,7 +94,7 @@ TEST_F(FixtureMenuTest, ButtonHeldDownShowsItsPressedFace) {
     RunMenuDriven(kEnglish, DeclineButton, [](HWND menu) {
         ASSERT_NE(nullptr, menu);
         RECT client = ClientOnScreen(menu);
-        std::vector<ExpectedButton> faces = TopFaces(kEnglish);
+        std::vector<ExpectedButton> faces = RecordedTopFaces(kEnglish);
         ASSERT_EQ(0, ScreenMismatches(client, ExpectedMenu(kEnglish, faces)));
         for (size_t held = 0; held < faces.size(); ++held) {
             SCOPED_TRACE(held + 1);
@@ -225,7 +195,7 @@ TEST(SetupProgram, ShowsTheMenuAndExitsFromTheExitButton) {
     ASSERT_NE(nullptr, menu);
     ExpectCentredWithoutFrame(menu);
     EXPECT_EQ(0, ScreenMismatches(ClientOnScreen(menu),
-                                  ExpectedMenu(kEnglish, TopFaces(kEnglish))));
+                                  ExpectedMenu(kEnglish, RecordedTopFaces(kEnglish))));
     struct Press {
         int control;
         const char* text;

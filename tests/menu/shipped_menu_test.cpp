@@ -43,36 +43,6 @@ std::vector<Language> Languages() {
     return languages;
 }
 
-// One entry of a button record, read straight from the resource bytes.
-struct RecordEntry {
-    int number;
-    int x, y, bitmapId, controlId;
-};
-
-std::vector<RecordEntry> ButtonRecord(int32_t dialogBase) {
-    std::vector<RecordEntry> entries;
-    HRSRC info = FindResourceA(NULL, MAKEINTRESOURCEA(dialogBase), "BUTTON");
-    if (!info) return entries;
-    const int16_t* words = static_cast<const int16_t*>(LockResource(LoadResource(NULL, info)));
-    for (int k = 0; k < words[0]; ++k) {
-        const int16_t* e = words + 1 + 4 * k;
-        entries.push_back({k + 1, e[0], e[1], static_cast<uint16_t>(e[2]), e[3]});
-    }
-    return entries;
-}
-
-// Where each control must be: at its record position, as wide as its
-// bitmap and half as high.
-std::vector<ExpectedButton> TopFaces(int32_t dialogBase) {
-    std::vector<ExpectedButton> faces;
-    for (const RecordEntry& e : ButtonRecord(dialogBase)) {
-        TestBitmap bitmap(e.bitmapId);
-        RECT rect = {e.x, e.y, e.x + bitmap.Width(), e.y + bitmap.Height() / 2};
-        faces.push_back({rect, e.bitmapId, 0});
-    }
-    return faces;
-}
-
 void Screenshot(HWND menu, const std::string& name) {
     RECT window;
     GetWindowRect(menu, &window);
@@ -105,12 +75,12 @@ TEST_F(ShippedMenuTest, EachLanguageFillsTheBackgroundWithItsButtonsInPlace) {
     ASSERT_FALSE(languages.empty()) << "no LANG record in the shipped resources";
     for (const Language& language : languages) {
         SCOPED_TRACE(language.tag);
-        std::vector<ExpectedButton> faces = TopFaces(language.dialogBase);
+        std::vector<ExpectedButton> faces = RecordedTopFaces(language.dialogBase);
         ASSERT_FALSE(faces.empty());
         RunMenuDriven(language.dialogBase, DeclineButton, [&](HWND menu) {
             ASSERT_NE(nullptr, menu);
             ExpectCentredWithoutFrame(menu, language.dialogBase);
-            for (const RecordEntry& e : ButtonRecord(language.dialogBase)) {
+            for (const RecordEntry& e : ReadButtonRecord(language.dialogBase)) {
                 RECT actual = ControlRect(menu, e.controlId);
                 const RECT& wanted = faces[e.number - 1].rect;
                 EXPECT_TRUE(EqualRect(&actual, &wanted)) << "button " << e.number;

@@ -31,20 +31,6 @@ namespace {
 const int32_t kEnglish = 100;
 const DWORD kDumpMs = 20000;
 
-std::vector<ExpectedButton> TopFaces(int32_t dialogBase) {
-    std::vector<ExpectedButton> faces;
-    HRSRC info = FindResourceA(NULL, MAKEINTRESOURCEA(dialogBase), "BUTTON");
-    if (!info) return faces;
-    const int16_t* words = static_cast<const int16_t*>(LockResource(LoadResource(NULL, info)));
-    for (int k = 0; k < words[0]; ++k) {
-        const int16_t* e = words + 1 + 4 * k;
-        TestBitmap bitmap(static_cast<uint16_t>(e[2]));
-        RECT rect = {e[0], e[1], e[0] + bitmap.Width(), e[1] + bitmap.Height() / 2};
-        faces.push_back({rect, static_cast<uint16_t>(e[2]), 0});
-    }
-    return faces;
-}
-
 // The colours the menu must show, each once.
 std::set<uint32_t> ColoursOf(const std::function<uint32_t(int, int)>& expected, int width, int height) {
     std::set<uint32_t> colours;
@@ -275,7 +261,7 @@ TEST_F(PaletteScreen, TheScreenHasAPalette) {
 }
 
 TEST_F(PaletteScreen, MenuShowsWhatItsPaletteShowsInWin32AndOnTheXServer) {
-    std::vector<ExpectedButton> faces = TopFaces(kEnglish);
+    std::vector<ExpectedButton> faces = RecordedTopFaces(kEnglish);
     ASSERT_EQ(4u, faces.size());
     auto expected = ExpectedMenu(kEnglish, faces);
     RunMenuDriven(kEnglish, DeclineButton, [&](HWND menu) {
@@ -312,7 +298,7 @@ TEST_F(PaletteScreen, MenuShowsWhatItsPaletteShowsInWin32AndOnTheXServer) {
 // Wine 8 answers that realization with 0 and keeps the other palette's
 // entries, so it is printed, not checked.
 TEST_F(PaletteScreen, MenuShowsItsPaletteAgainWhenTheFocusComesBack) {
-    std::vector<ExpectedButton> faces = TopFaces(kEnglish);
+    std::vector<ExpectedButton> faces = RecordedTopFaces(kEnglish);
     ASSERT_EQ(4u, faces.size());
     auto expected = ExpectedMenu(kEnglish, faces);
     RunMenuDriven(kEnglish, DeclineButton, [&](HWND menu) {
