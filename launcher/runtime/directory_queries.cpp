@@ -15,7 +15,15 @@ char* QueryString(Query query) {
     DWORD size = query(probe, sizeof probe);
     if (size == 0) RaiseError(LastWindowsError());
     char* result = AllocateArrayOrRaise<char>(size);
-    query(result, size);
+    // The second answer must fit what the first one asked for: a call that
+    // fails only now (a name past the system's limit) or whose answer grew
+    // meanwhile would leave the buffer without its terminating zero.
+    DWORD written = query(result, size);
+    if (written == 0 || written >= size) {
+        ErrorCode code = written ? -static_cast<ErrorCode>(ERROR_INSUFFICIENT_BUFFER) : LastWindowsError();
+        Release(result);
+        RaiseError(code);
+    }
     return result;
 }
 
