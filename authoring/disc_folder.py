@@ -59,8 +59,9 @@ def lay_out(disc, folder, setup_exe, waiter, standin):
             title = component.titles[lang.key]
             shutil.copyfile(waiter, target / "Tarrywin.exe")
             (target / "Tarrywin.INI").write_bytes(tarrywin_ini(title, lang.code_page))
-            if component.installer:
-                shutil.copytree(component.installer, target, dirs_exist_ok=True)
+            installer = component.installers.get(lang.key)
+            if installer:
+                shutil.copytree(installer, target, dirs_exist_ok=True)
             else:
                 shutil.copyfile(standin, target / "setup.exe")
                 (target / "standin.ini").write_bytes(

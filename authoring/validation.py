@@ -70,12 +70,13 @@ def disc_entries(disc):
                 path = name if rel == "." else os.path.join(rel, name)
                 add(path.replace(os.sep, "\\"), name in dirs)
     for component in disc.components:
-        for folder in component.folders.values():
+        for lang, folder in component.folders.items():
             for name in ("tarrywin.exe", "tarrywin.ini", "setup.exe"):
                 add(folder + "\\" + name, False)
-            if component.installer and component.installer.is_dir():
-                for here, dirs, names in os.walk(component.installer):
-                    rel = os.path.relpath(here, component.installer)
+            installer = component.installers.get(lang)
+            if installer and installer.is_dir():
+                for here, dirs, names in os.walk(installer):
+                    rel = os.path.relpath(here, installer)
                     for name in dirs + names:
                         path = name if rel == "." else os.path.join(rel, name)
                         add(folder + "\\" + path.replace(os.sep, "\\"), name in dirs)
