@@ -4,7 +4,8 @@ import difflib
 import os
 import re
 
-from . import commands
+from . import commands, disc_names
+from .disc_folder import INI_VALUE_LIMIT, ini_value
 
 # Joliet names: up to 64 characters, none of these; the plain ISO 9660 tree
 # gets 8.3 names made by xorriso, which Windows does not read.
@@ -126,7 +127,7 @@ def check_texts(disc, problems):
         def hint(*texts):
             return (f"not every character can be written in code page {cp} ({lang.name}): "
                     f"{unwritable(texts, cp)}; change the text or the code page")
-        for name in ("caption", "ok", "cancel"):
+        for name in ("caption", "ok", "cancel", "title", "footer"):
             if not encodes(getattr(lang, name), cp):
                 problems.add(f"{key}.{name}", hint(getattr(lang, name)))
         for name, message in lang.messages.items():
@@ -135,6 +136,9 @@ def check_texts(disc, problems):
         for b in disc.buttons:
             if not b.labels.get(lang.key, "x").strip():
                 problems.add(f"button[{b.number}].label.{lang.key}", "is empty")
+            for name, texts in (("label", b.labels), ("sublabel", b.sublabels)):
+                if not encodes(texts.get(lang.key, ""), cp):
+                    problems.add(f"button[{b.number}].{name}.{lang.key}", hint(texts[lang.key]))
             message = b.confirmations.get(lang.key)
             if message is not None:
                 if not message.text.strip():
@@ -148,9 +152,27 @@ def check_texts(disc, problems):
                              "window the installer shows, or the waiter cannot tell when it is done")
             elif title is not None and not encodes(title, cp):
                 problems.add(f"component[{j}].title.{lang.key}", hint(title) + " (Tarrywin.INI is written in it)")
+            elif title is not None:
+                check_ini_title(title, cp, f"component[{j}].title.{lang.key}", problems)
             folder = c.folders.get(lang.key)
             if folder is not None and not encodes(folder, cp):
                 problems.add(f"component[{j}].folder.{lang.key}", hint(folder))
+
+
+def check_ini_title(title, code_page, key, problems):
+    """A title the waiter reads back from Tarrywin.INI exactly as written."""
+    try:
+        value = ini_value(title)
+    except ValueError:
+        problems.add(key, "holds a line break: Tarrywin.INI holds one line per title, and a "
+                     "window title has none; give the title on one line")
+        return
+    size = len(title.encode(f"cp{code_page}"))
+    # A quoted value comes back whole only while its closing quote fits too.
+    limit = INI_VALUE_LIMIT if value == title else INI_VALUE_LIMIT - 1
+    if size > limit:
+        problems.add(key, f"is {size} bytes in code page {code_page}; the waiter reads at most "
+                     f"{limit} of {'this' if value == title else 'a quoted'} title: shorten it")
 
 
 def check_names(disc, problems):
@@ -251,5 +273,6 @@ def validate(disc, problems):
     check_names(disc, problems)
     check_sources(disc, problems)
     check_commands(disc, problems)
+    disc_names.check_disc_names(disc, problems)
     if not disc.components and any(s.kind == "component" for b in disc.buttons for s in b.steps):
         problems.add("component", "install steps name components, but there is no [[component]]")

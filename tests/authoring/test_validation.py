@@ -84,9 +84,6 @@ CASES = [
      "component[1].installer.es", "holds no setup.exe"),
     ("folder too deep for ISO 9660", 'es = "app\\\\espanol"', 'es = "a\\\\b\\\\c\\\\d\\\\e\\\\f\\\\g\\\\h"',
      "component[1].folder.es", "deeper than the 7 folder levels"),
-    # A character from a private-use plane, which no font draws.
-    ("label no font draws", 'label = { en = "Install App"', 'label = { en = "Install \U0010FFFD"',
-     "button[2].label.en", "no font on this machine draws"),
     ("a misspelt key", 'label = { en = "Install App"', 'lable = { en = "x" }\nlabel = { en = "Install App"',
      "button[2].lable", "unknown key; did you mean label?"),
     ("a misspelt message", 'launch_failed = "No se', 'lanch_failed = "x"\nlaunch_failed = "No se',
@@ -124,9 +121,21 @@ def assert_refused(test, base, cases):
                 test.assertTrue(any(words in line for line in lines), report)
 
 
+# English in code page 932, which writes the user-defined characters from
+# U+E000 on: one of them is a character no font draws.
+JAPANESE_CODE_PAGE = MANIFEST.replace('primary_id = 9\n', 'primary_id = 9\ncode_page = 932\n', 1)
+FONT_CASES = [
+    ("label no font draws", 'label = { en = "Install App"', 'label = { en = "Install \uE000"',
+     "button[2].label.en", "no font on this machine draws"),
+]
+
+
 class ValidationMessages(unittest.TestCase):
     def test_each_mistake_names_its_key(self):
         assert_refused(self, MANIFEST, CASES)
+
+    def test_a_text_no_font_draws(self):
+        assert_refused(self, JAPANESE_CODE_PAGE, FONT_CASES)
 
     def test_a_language_without_built_in_texts_must_give_them(self):
         assert_refused(self, UNKNOWN_LANGUAGE, UNKNOWN_LANGUAGE_CASES)
