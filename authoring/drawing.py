@@ -64,16 +64,21 @@ BAYER = ((0, 8, 2, 10), (12, 4, 14, 6), (3, 11, 1, 9), (15, 7, 13, 5))
 
 
 def gradient(size, top, bottom):
+    """A vertical gradient, dithered; each row repeats every four pixels, so
+    one period is worked out per row and the rows are tiled across."""
     w, h = size
-    img = Image.new("RGB", size)
-    px = img.load()
+    period = Image.new("RGB", (4, max(h, 1)))
+    px = period.load()
     for y in range(h):
         t = y / max(h - 1, 1)
         base = [top[i] + (bottom[i] - top[i]) * t for i in range(3)]
-        for x in range(w):
-            offset = ((BAYER[y % 4][x % 4] + 0.5) / 16 - 0.5) * 0x33
+        for x in range(4):
+            offset = ((BAYER[y % 4][x] + 0.5) / 16 - 0.5) * 0x33
             wanted = tuple(min(255, max(0, int(round(c + offset)))) for c in base)
             px[x, y] = palette.PALETTE[palette.nearest(wanted)]
+    img = Image.new("RGB", size)
+    for x in range(0, w, 4):
+        img.paste(period, (x, 0))
     return img
 
 
@@ -158,10 +163,12 @@ def face(base, size, button, label, sublabel, pressed, lang):
     return img
 
 
-def button(disc, lang, number):
+def button(disc, lang, number, menu=None):
+    """Both faces of a button on the part of the menu's backdrop it covers
+    (menu: that backdrop, drawn once for all buttons)."""
     b = disc.buttons[number - 1]
     w, h = disc.button_sizes[number]
-    base = backdrop(disc.menu_size).crop((b.x, b.y, b.x + w, b.y + h))
+    base = (menu if menu is not None else backdrop(disc.menu_size)).crop((b.x, b.y, b.x + w, b.y + h))
     both = Image.new("RGB", (w, 2 * h))
     for row, pressed in ((0, False), (h, True)):
         both.paste(face(base, (w, h), b, b.labels.get(lang.key, ""), b.sublabels.get(lang.key, ""),
@@ -218,8 +225,9 @@ def ensure_drawn(disc, lang):
     if stamp.is_file() and stamp.read_text().strip() == wanted and all(p.is_file() for p in files.values()):
         return files, False
     pictures = {"background": background(disc, lang)}
+    menu = backdrop(disc.menu_size)
     for b in disc.buttons:
-        pictures[b.number] = button(disc, lang, b.number)
+        pictures[b.number] = button(disc, lang, b.number, menu)
     disc.pictures_folder.mkdir(parents=True, exist_ok=True)
     for key, image in pictures.items():
         files[key].write_bytes(palette.bmp_bytes(image))
