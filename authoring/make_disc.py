@@ -21,8 +21,8 @@ import shutil
 import sys
 from pathlib import Path
 
-from . import (app_manifest, build_folder, disc_folder, drawing, iso_image, layout, palette,
-               preview, programs, resource_script, walkthrough_plan)
+from . import (app_manifest, build_folder, disc_folder, drawing, iso_image, layout, limits, palette,
+               preview, programs, resource_script, sources, walkthrough_plan)
 from .reader import read_disc
 from .validation import validate
 
@@ -38,15 +38,16 @@ def load(manifest, overrides=None):
     disc, problems = read_disc(manifest, overrides)
     if disc is not None:
         # The checks also run over a manifest the reader found mistakes in, so
-        # that one run lists them all; what they cannot make sense of there
-        # waits for the reader's mistakes to be fixed.
+        # that one run lists them all; a check that cannot make sense of what
+        # the reader could not read waits for those mistakes to be fixed, and
+        # the others still run.
         misread = bool(problems)
-        try:
-            layout.plan(disc, problems)
-            validate(disc, problems)
-        except (KeyError, AttributeError, TypeError, ValueError, StopIteration):
-            if not misread:
-                raise
+        for check in (layout.plan, validate, limits.check, sources.check):
+            try:
+                check(disc, problems)
+            except (KeyError, AttributeError, TypeError, ValueError, StopIteration, IndexError):
+                if not misread:
+                    raise
         if not problems:
             drawing.check_fonts(disc, problems)
     if problems:

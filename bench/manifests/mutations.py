@@ -91,6 +91,24 @@ def add_to_table(text, header, addition, which=0):
     return "\n".join(lines)
 
 
+def put(text, header, key, value, which=0):
+    """key = value in the which-th table with that header: replaced where the
+    table already sets key, added otherwise."""
+    lines = lines_of(text)
+    hits = [i for i, line in enumerate(lines) if line.strip() == header]
+    if not hits:
+        return text + f"\n{header}\n{key} = {value}\n"
+    start = hits[min(which, len(hits) - 1)] + 1
+    end = next((i for i in range(start, len(lines)) if lines[i].lstrip().startswith("[")), len(lines))
+    for i in range(start, end):
+        m = KEY_VALUE.match(lines[i])
+        if m and m.group(2) == key:
+            lines[i] = f"{key} = {value}"
+            return "\n".join(lines)
+    lines.insert(start, f"{key} = {value}")
+    return "\n".join(lines)
+
+
 def button_tables(text):
     return len([line for line in lines_of(text) if line.strip() == "[[button]]"])
 
@@ -191,18 +209,17 @@ def point_pictures_at(rng, text, case, target, key=None):
     """Every picture the disc has (or an emblem, or its background) names target."""
     key = key or rng.choice(("background", "picture", "emblem", "icon"))
     if key == "icon":
-        return add_to_table(re.sub(r'^icon\s*=.*$', "", text, flags=re.M), "[disc]", f"icon = {toml_string(target)}")
+        return put(text, "[disc]", "icon", toml_string(target))
     if key == "background":
-        text = re.sub(r'^background\s*=.*$', "", text, flags=re.M)
         for i in range(text.count("[[language]]")):
-            text = add_to_table(text, "[[language]]", f"background = {toml_string(target)}", i)
+            text = put(text, "[[language]]", "background", toml_string(target), i)
         if "picture = " not in text:
             for i in range(button_tables(text)):
-                text = add_to_table(text, "[[button]]", f"picture = {toml_string(target)}", i)
+                text = put(text, "[[button]]", "picture", toml_string(target), i)
         return text
     if key == "picture" and "picture = " in text:
-        return re.sub(r'^picture\s*=.*$', f"picture = {toml_string(target)}", text, count=1, flags=re.M)
-    return add_to_table(text, "[[button]]", f"emblem = {toml_string(target)}", rng.randrange(button_tables(text)))
+        return re.sub(r'^picture\s*=.*$', lambda m: f"picture = {toml_string(target)}", text, count=1, flags=re.M)
+    return put(text, "[[button]]", "emblem", toml_string(target), rng.randrange(button_tables(text)))
 
 
 def missing_picture(rng, text, case):
@@ -298,8 +315,7 @@ def binary_support_files(rng, text, case):
     if rng.random() < 0.5:
         case.expect = "refuse"
         case.files["binary.ini"] = blob
-        text = re.sub(r'^standin\s*=.*$', "", text, flags=re.M)
-        return add_to_table(text, "[disc]", 'standin = "binary.ini"')
+        return put(text, "[disc]", "standin", '"binary.ini"')
     case.expect = "either"
     for key in ("en", "ja", "fr", "de"):
         case.files[f"pictures/{key}.inputs"] = blob
@@ -316,14 +332,14 @@ def line_break_text(rng, text, case):
     pattern = re.compile(rf'^({key}\s*=.*?")([^"\\]*)(")', re.M)
     m = pattern.search(text)
     if not m:
-        return add_to_table(text, "[[language]]", 'title = "Line\\nbreak"')
+        return put(text, "[[language]]", "title", '"Line\\nbreak"')
     cut = len(m.group(2)) // 2
     return text[:m.start(2)] + m.group(2)[:cut] + rng.choice(("\\n", "\\r\\n", "\\r")) + m.group(2)[cut:] + text[m.end(2):]
 
 
 def links_in_files(rng, text, case):
     if not re.search(r'^files\s*=', text, re.M):
-        text = add_to_table(text, "[disc]", 'files = "files"')
+        text = put(text, "[disc]", "files", '"files"')
         case.files["files/readme.txt"] = b"readme\r\n"
     choice = rng.randrange(6)
     target = ("/etc/passwd", "/etc", "../disc.toml", "nowhere", "loop", "readme.txt")[choice]
@@ -339,17 +355,14 @@ def links_in_files(rng, text, case):
 def icon_not_an_icon(rng, text, case):
     case.expect = "refuse"
     case.files["bad.ico"] = rng.choice((b"text\n", b"\x00\x00\x01\x00\x05\x00" + b"\xff" * 30, ("image", 32, 32, "PNG")))
-    text = re.sub(r'^icon\s*=.*$', "", text, flags=re.M)
-    return add_to_table(text, "[disc]", 'icon = "bad.ico"')
+    return put(text, "[disc]", "icon", '"bad.ico"')
 
 
 def off_menu(rng, text, case):
     case.expect = "refuse"
     x, y = rng.choice(((5000, 10), (10, 5000), (40000, 40000), (-20, 5), (2 ** 31, 0), (600, 300), (480, 230)))
     i = rng.randrange(button_tables(text))
-    text = re.sub(r"^(x|y)\s*=.*$", "", text, flags=re.M) if i == 0 else text
-    return add_to_table(text, "[[button]]", f"x = {x}\ny = {y}", i) if "x = " not in text else \
-        re.sub(r"^x\s*=.*$\n^y\s*=.*$", f"x = {x}\ny = {y}", text, count=1, flags=re.M)
+    return put(put(text, "[[button]]", "x", str(x), i), "[[button]]", "y", str(y), i)
 
 
 def button_roles(rng, text, case):
@@ -362,8 +375,8 @@ def button_roles(rng, text, case):
     if choice == 1:
         # Button 1 without kind, but with steps.
         text = re.sub(r'^kind\s*=\s*"exit"\s*$', "", text, count=1, flags=re.M)
-        return add_to_table(text, "[[button]]", 'steps = [ { copy = "x", to = "y" } ]', 0)
-    return add_to_table(text, "[[button]]", 'kind = "exit"', 1)
+        return put(text, "[[button]]", "steps", '[ { copy = "x", to = "y" } ]', 0)
+    return put(text, "[[button]]", "kind", '"exit"', 1)
 
 
 def duplicate_ids(rng, text, case):
@@ -388,21 +401,21 @@ def blank_texts(rng, text, case):
     if re.search(rf"^{key}\s*=", text, re.M):
         return re.sub(rf"^{key}\s*=.*$", f"{key} = {value}", text, count=1, flags=re.M)
     if key in ("ok", "cancel", "caption"):
-        return add_to_table(text, "[[language]]", f"{key} = {value}")
-    return add_to_table(text, "[[language]]", f"messages = {{ {key} = {value} }}")
+        return put(text, "[[language]]", key, value)
+    return put(text, "[[language]]", "messages", f"{{ {key} = {value} }}") if "[language.messages]" not in text \
+        else put(text, "[language.messages]", key, value)
 
 
 def ids_out_of_range(rng, text, case):
     case.expect = "refuse"
     choice = rng.randrange(4)
     if choice == 0:
-        return add_to_table(text, "[[language]]", f"sublanguage_id = {rng.choice((0, 64, 99, -1, 1000))}")
+        return put(text, "[[language]]", "sublanguage_id", str(rng.choice((64, 99, -1, 1000))))
     if choice == 1:
-        text = re.sub(r"^menu_dialog\s*=.*$", "", text, count=1, flags=re.M)
-        return add_to_table(text, "[[language]]", f"menu_dialog = {rng.choice(('[0, 0]', '[100000, 5]', '[-3, 40]', '[40000, 40000]'))}")
+        return put(text, "[[language]]", "menu_dialog", rng.choice(('[0, 0]', '[100000, 5]', '[-3, 40]', '[40000, 40000]')))
     if choice == 2:
-        return add_to_table(text, "[[button]]", f"control_id = {rng.choice((0, -5, 32768, 70000))}", 1)
-    return add_to_table(text, "[[language]]", f"dialog_base = {rng.choice((0, 65500, 70000, -100))}")
+        return put(text, "[[button]]", "control_id", str(rng.choice((0, -5, 32768, 70000))), 1)
+    return put(text, "[[language]]", "dialog_base", str(rng.choice((0, 65500, 70000, -100))))
 
 
 # Planted mistakes: each (change, key that must be listed).
@@ -411,10 +424,10 @@ PLANTS = (
     (lambda t: re.sub(r'^version\s*=.*$', 'version = "one.two"', t, count=1, flags=re.M), "product.version"),
     (lambda t: add_to_table(t, "[[button]]", "x = 10", 1) if not re.search(r"^x\s*=", t, re.M)
      else re.sub(r"^y\s*=.*$", "", t, count=1, flags=re.M), "button[{b}]"),
-    (lambda t: add_to_table(t, "[[language]]", 'caption = "Ω日本 caption"', 0), "language[1].caption"),
+    (lambda t: put(t, "[[language]]", "caption", '"Ω日本 caption"'), "language[1].caption"),
     (lambda t: add_to_table(t, "[product]", "colour = 3"), "product.colour"),
-    (lambda t: add_to_table(t, "[[component]]", 'installer = "absent-folder"'), "component[1].installer"),
-    (lambda t: add_to_table(t, "[[language]]", "sublanguage_id = 99", 0), "language[1].sublanguage_id"),
+    (lambda t: put(t, "[[component]]", "installer", '"absent-folder"'), "component[1].installer"),
+    (lambda t: put(t, "[[language]]", "sublanguage_id", "99"), "language[1].sublanguage_id"),
 )
 
 
