@@ -57,13 +57,29 @@ class Reader:
                 self.problems.add(f"{key}.{name}" if key else name, f"unknown key; {hint}")
 
     def path(self, value, key, must_exist=True, folder=None):
+        """The absolute path of a manifest path, or None (with a mistake) when it
+        cannot be one; folder=False asks for a regular file, True for a folder."""
         if value is None:
             return None
-        path = (self.root / value).resolve()
-        if must_exist and not path.exists():
+        if not isinstance(value, str):
+            self.problems.add(key, "must be a path in quotes")
+            return None
+        if not value or "\0" in value:
+            self.problems.add(key, "must be a path (it is empty or holds a NUL)")
+            return None
+        try:
+            path = (self.root / value).resolve()
+            exists, is_dir, is_file = path.exists(), path.is_dir(), path.is_file()
+        except (OSError, ValueError, RuntimeError) as error:
+            self.problems.add(key, f"{value[:80]!r} cannot be used: {getattr(error, 'strerror', None) or error}")
+            return None
+        if must_exist and not exists:
             self.problems.add(key, f"{value} does not exist (paths are relative to {self.root})")
-        elif folder is not None and path.exists() and path.is_dir() != folder:
-            self.problems.add(key, f"{value} must be a {'folder' if folder else 'file'}")
+        elif folder is True and exists and not is_dir:
+            self.problems.add(key, f"{value} must be a folder")
+        elif folder is False and exists and not is_file:
+            self.problems.add(key, f"{value} must be a file" + ("" if is_dir else " (it is a device or other special file)"))
+            return None
         return path
 
     def per_language(self, table, name, key, languages, required=True, fix=""):
@@ -316,6 +332,9 @@ class Reader:
                 self.problems.add(key, "give both x and y, or neither (then the kit lays the menu out)")
             confirmations = {}
             steps = []
+            if kind == "exit" and "steps" in table:
+                self.problems.add(f"{key}.steps", "the exit button (button 1) takes no steps; "
+                                  "give the install buttons after it")
             if kind == "install":
                 texts = self.per_language(table, "confirmation", f"{key}.confirmation", keys,
                                           fix="the text its confirmation dialog shows")
@@ -354,8 +373,8 @@ class Reader:
         if self.overrides.get("unsigned"):
             # A rebuild to check a signed disc against: the signer's
             # certificate need not be on this machine.
-            return Signing(None, table.get("password_env", "DISC_SIGNING_PASSWORD"), None)
-        certificate = self.overrides.get("certificate") or table.get("certificate")
+            return Signing(None, "DISC_SIGNING_PASSWORD", None)
+        certificate = self.overrides.get("certificate") or self.get(table, "certificate", "signing.certificate", str)
         cert_path = None
         if certificate:
             if self.overrides.get("certificate"):
@@ -365,8 +384,10 @@ class Reader:
             else:
                 cert_path = self.path(certificate, "signing.certificate", folder=False)
         return Signing(cert_path,
-                       self.overrides.get("password_env") or table.get("password_env", "DISC_SIGNING_PASSWORD"),
-                       self.overrides.get("timestamp_url") or table.get("timestamp_url"))
+                       self.overrides.get("password_env")
+                       or self.get(table, "password_env", "signing.password_env", str, "DISC_SIGNING_PASSWORD"),
+                       self.overrides.get("timestamp_url")
+                       or self.get(table, "timestamp_url", "signing.timestamp_url", str))
 
     def read(self, data):
         disc_table = self.get(data, "disc", "disc", dict, {})
