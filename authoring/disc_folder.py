@@ -9,9 +9,6 @@ from pathlib import Path
 AUTORUN = b"[autorun]\r\nopen=SETUP.EXE\r\nicon=SETUP.EXE\r\n"
 
 
-INI_VALUE_LIMIT = 4095      # bytes the waiter's GetPrivateProfileStringA buffer holds
-
-
 def ini_value(text):
     """The value to write so that GetPrivateProfileStringA reads back text:
     it drops the blanks around a value and one pair of quotes enclosing it,

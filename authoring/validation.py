@@ -5,7 +5,6 @@ import os
 import re
 
 from . import commands, disc_names
-from .disc_folder import INI_VALUE_LIMIT, ini_value
 
 # Joliet names: up to 64 characters, none of these; the plain ISO 9660 tree
 # gets 8.3 names made by xorriso, which Windows does not read.
@@ -156,27 +155,9 @@ def check_texts(disc, problems):
                              "window the installer shows, or the waiter cannot tell when it is done")
             elif title is not None and not encodes(title, cp):
                 problems.add(f"component[{j}].title.{lang.key}", hint(title) + " (Tarrywin.INI is written in it)")
-            elif title is not None:
-                check_ini_title(title, cp, f"component[{j}].title.{lang.key}", problems)
             folder = c.folders.get(lang.key)
             if folder is not None and not encodes(folder, cp):
                 problems.add(f"component[{j}].folder.{lang.key}", hint(folder))
-
-
-def check_ini_title(title, code_page, key, problems):
-    """A title the waiter reads back from Tarrywin.INI exactly as written."""
-    try:
-        value = ini_value(title)
-    except ValueError:
-        problems.add(key, "holds a line break: Tarrywin.INI holds one line per title, and a "
-                     "window title has none; give the title on one line")
-        return
-    size = len(title.encode(f"cp{code_page}"))
-    # A quoted value comes back whole only while its closing quote fits too.
-    limit = INI_VALUE_LIMIT if value == title else INI_VALUE_LIMIT - 1
-    if size > limit:
-        problems.add(key, f"is {size} bytes in code page {code_page}; the waiter reads at most "
-                     f"{limit} of {'this' if value == title else 'a quoted'} title: shorten it")
 
 
 def check_names(disc, problems):
