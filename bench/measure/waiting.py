@@ -13,7 +13,7 @@ import wine
 WAIT_MS = 10000
 POLL_WINDOWS = (10, 500, 2000)
 POLL_SETTLE_S = 1.5     # after the window opened: the first poll has seen it
-POLL_SPANS = 3          # consecutive spans measured, each on its own
+POLL_SPANS = 5          # consecutive spans measured, each on its own
 POLL_SPAN_S = 6.0
 POLL_RATIO_GOAL = 1.2     # the waiter's CPU per poll against a bare walk's
 # Trace lines that mark the waiter's poll: the WM_TIMER of timer 100 (0x64)
