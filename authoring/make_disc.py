@@ -27,8 +27,8 @@ import shutil
 import sys
 from pathlib import Path
 
-from . import (app_manifest, disc_folder, drawing, iso_image, layout, palette, preview,
-               programs, resource_script, walkthrough_plan)
+from . import (app_manifest, build_folder, disc_folder, drawing, iso_image, layout, limits, palette,
+               preview, programs, resource_script, sources, walkthrough_plan)
 from .setup_program import write_setup
 from .reader import read_disc
 from .validation import validate
@@ -51,15 +51,16 @@ def load(manifest, overrides=None):
     disc, problems = read_disc(manifest, overrides)
     if disc is not None:
         # The checks also run over a manifest the reader found mistakes in, so
-        # that one run lists them all; what they cannot make sense of there
-        # waits for the reader's mistakes to be fixed.
+        # that one run lists them all; a check that cannot make sense of what
+        # the reader could not read waits for those mistakes to be fixed, and
+        # the others still run.
         misread = bool(problems)
-        try:
-            layout.plan(disc, problems)
-            validate(disc, problems)
-        except (KeyError, AttributeError, TypeError, ValueError, StopIteration):
-            if not misread:
-                raise
+        for check in (layout.plan, validate, limits.check, sources.check):
+            try:
+                check(disc, problems)
+            except (KeyError, AttributeError, TypeError, ValueError, StopIteration, IndexError):
+                if not misread:
+                    raise
         if not problems:
             drawing.check_fonts(disc, problems)
     if problems:
@@ -155,14 +156,6 @@ def print_hashes(folder, iso):
         print(f"sha256 {sha256(iso)}  {iso.name}")
 
 
-def remove_old_outputs(out):
-    """An earlier run's image (and the plan naming it) goes before anything is
-    built, so a run that fails leaves no image that looks like its own."""
-    for name in ("disc.iso", "walkthrough.json"):
-        if (out / name).is_file():
-            (out / name).unlink()
-
-
 def main(argv=None):
     parser = argparse.ArgumentParser(prog="make-disc", description="Builds one disc from its manifest.",
                                      epilog="Nothing is written when the manifest has mistakes; "
@@ -197,9 +190,15 @@ def main(argv=None):
         return 1
     default_out = REPO / "build" / "discs" / disc.name if IN_CHECKOUT else disc.root / "build"
     out = (args.build_dir or default_out).resolve()
+    try:
+        build_folder.check(out, {"the manifest's folder": disc.root, "the checkout": REPO,
+                                 "the home folder": Path.home()})
+    except build_folder.NotOurs as error:
+        print(f"make-disc: {error}", file=sys.stderr)
+        print("make-disc: nothing was written", file=sys.stderr)
+        return 1
     resources, folder, iso = out / "resources", out / "disc", out / "disc.iso"
     if not args.preview:
-        remove_old_outputs(out)
         try:
             # The kit's own commit in a checkout; an installed kit takes the
             # time of the commit the manifest is in, if any.
@@ -207,6 +206,12 @@ def main(argv=None):
         except iso_image.IsoImageError as error:
             print(f"make-disc: {error}", file=sys.stderr)
             return 1
+    build_folder.claim(out)
+    if args.preview:
+        build_folder.remove_old(out, ("resources", "preview"))
+    else:
+        build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc", "SETUP.EXE",
+                                      "SETUP.res.o", "Tarrywin.exe", "resources"))
     try:
         script, bitmaps = write_resources(disc, resources)
     except drawing.NoFont as error:
@@ -217,6 +222,7 @@ def main(argv=None):
         for path in preview.write_previews(disc, full, out / "preview"):
             say(f"preview {path}")
         return 0
+    unfinished = out / build_folder.PARTIAL["disc"]
     try:
         recipe = programs.read_recipe(args.programs or programs.default_programs())
         setup = out / "SETUP.EXE"
@@ -224,10 +230,11 @@ def main(argv=None):
         waiter = out / "Tarrywin.exe"
         shutil.copyfile(recipe["waiter"], waiter)
         sign(disc, [setup, waiter], epoch, args.unsigned)
-        if not recipe["standin"] and any(c.installer is None for c in disc.components):
+        if not recipe["standin"] and any(lang.key not in c.installers for c in disc.components
+                                         for lang in disc.languages):
             raise programs.BuildError("the stand-in installer is not among the programs "
                                       "(a build with the tests off); give each component an installer")
-        standins = disc_folder.lay_out(disc, folder, setup, waiter, recipe["standin"])
+        standins = disc_folder.lay_out(disc, unfinished, setup, waiter, recipe["standin"])
         for path in standins:
             say(f"{path}: no installer given, the demo stand-in stands in for it")
         if args.no_image:
@@ -236,14 +243,14 @@ def main(argv=None):
             say(NO_XORRISO)
         else:
             try:
-                iso_image.make_iso(folder, iso, disc.volume_id, epoch)
+                iso_image.make_iso(unfinished, iso, disc.volume_id, epoch)
             except iso_image.IsoImageError as error:
                 raise programs.BuildError(f"making {iso.name}: {error}") from error
+        build_folder.finish(out, "disc")
         walkthrough_plan.write(disc, out / "walkthrough.json", folder, iso)
     except (programs.BuildError, OSError) as error:
         print(f"make-disc: {error}", file=sys.stderr)
-        if iso.is_file():
-            iso.unlink()
+        build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc"))
         return 1
     made = [setup, folder] + ([iso] if iso.is_file() else [])
     say(f"{disc.name}: {', '.join(map(str, made))} and {out / 'walkthrough.json'}")
