@@ -90,10 +90,15 @@ class MissingTools(unittest.TestCase):
 
     def run_without_tools(self, *extra):
         out = Path(self.tmp.name) / "out"
-        # An empty PATH: neither xorriso nor osslsigncode (nor git: the
-        # epoch is given).
-        env = {"PATH": "", "SOURCE_DATE_EPOCH": "1262304000", "LANG": "C.UTF-8",
-               "KIT_TEST_SIGNING_PASSWORD": "unused"}
+        # A PATH with openssl only (the manifest check reads the certificate
+        # with it): neither xorriso nor osslsigncode (nor git: the epoch is
+        # given).
+        tools = Path(self.tmp.name) / "bin"
+        tools.mkdir(exist_ok=True)
+        if not (tools / "openssl").exists():
+            os.symlink(shutil.which("openssl"), tools / "openssl")
+        env = {"PATH": str(tools), "SOURCE_DATE_EPOCH": "1262304000", "LANG": "C.UTF-8",
+               "KIT_TEST_SIGNING_PASSWORD": "kit-test"}
         run = subprocess.run(["/usr/bin/python3", str(REPO / "scripts" / "make-disc"),
                               str(REPO / "discs" / "demo" / "disc.toml"), "--build-dir", str(out),
                               "--programs", os.environ["KIT_PROGRAMS"], *extra],
@@ -116,8 +121,13 @@ class MissingTools(unittest.TestCase):
 
     def test_no_osslsigncode_for_a_signed_disc(self):
         from authoring.make_disc import NO_OSSLSIGNCODE
-        certificate = Path(self.tmp.name) / "test.pfx"
-        certificate.write_bytes(b"not read")
+        tmp = Path(self.tmp.name)
+        key, cert, certificate = tmp / "key.pem", tmp / "cert.pem", tmp / "test.pfx"
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                        "-subj", "/CN=Disc kit test", "-addext", "extendedKeyUsage=codeSigning",
+                        "-keyout", key, "-out", cert], check=True, capture_output=True)
+        subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", certificate,
+                        "-passout", "pass:kit-test"], check=True, capture_output=True)
         run, out = self.run_without_tools("--sign-certificate", str(certificate),
                                           "--sign-password-env", "KIT_TEST_SIGNING_PASSWORD")
         self.assertEqual(run.returncode, 1, run.stdout + run.stderr)
