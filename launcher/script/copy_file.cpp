@@ -1,6 +1,5 @@
 // PURPOSE: copying one file into place.
 #include "copy_file.h"
-#include <windows.h>
 #include "create_parent_directories.h"
 #include "file_state.h"
 #include "runtime/error_frame.h"
@@ -9,6 +8,10 @@
 namespace {
 
 const DWORD kAttributesInTheWay = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+bool AlreadyThere(DWORD error) {
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
 
 // After a failed copy: a half-written file must not stay, nor one that could
 // be taken for the new one; a file the copy never touched is the user's and
@@ -24,39 +27,62 @@ void CleanUpAfterFailedCopy(const char* destination, const FileState& before) {
     DeleteFileA(destination);
 }
 
-// Files on a CD-ROM are all read-only; the copy is meant to be the
-// installed file, which its program may want to write.
-void DropReadOnlyOfDiscCopy(const char* source, const char* destination) {
-    if (!IsOnCdRom(source)) return;
-    DWORD attributes = GetFileAttributesA(destination);
-    // The file is copied; a bit that cannot be cleared leaves it read-only,
-    // as the disc had it.
+// One CopyFileA. With failIfExists, a file already at the destination makes
+// it return false with nothing touched; any other failure is cleaned up
+// after and raised.
+bool Copy(const char* source, const char* destination, const FileState& before, BOOL failIfExists) {
+    if (CopyFileA(source, destination, failIfExists)) return true;
+    ErrorCode code = LastWindowsError();
+    DWORD error = static_cast<DWORD>(-code);
+    if (failIfExists && AlreadyThere(error)) return false;
+    CleanUpAfterFailedCopy(destination, before);
+    RaiseError(code);
+    return false;   // not reached: the raise leaves
+}
+
+// Copies over whatever is at the destination. Returns false, having copied
+// nothing, when the destination is the source file itself.
+bool CopyOverFile(const char* source, const char* destination, CopyPlan& plan) {
+    FileState before = StateOf(destination);
+    if (before.exists) {
+        if (before.attributes & FILE_ATTRIBUTE_DIRECTORY) RaiseError(kWrongKindOfDestination);
+        if (plan.askSameFile) {
+            // Overwriting a file onto itself would at best do nothing and at
+            // worst cut it short.
+            if (SameFile(source, destination)) return false;
+            plan.askSameFile = false;
+        }
+        // CopyFileA refuses a read-only destination, and on the NT family a
+        // hidden or system one too.
+        if ((before.attributes & kAttributesInTheWay) && !SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL))
+            RaiseError(LastWindowsError());
+    }
+    return Copy(source, destination, before, FALSE);
+}
+
+// Files on a CD-ROM are all read-only; the copy, which has its source's
+// attributes, is meant to be the installed file, which its program may want
+// to write. A bit that cannot be cleared leaves it read-only, as the disc
+// had it.
+void DropReadOnlyOfDiscCopy(const char* destination, DWORD attributes) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesA(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
 }  // namespace
 
+void CopyPlannedFile(const char* source, DWORD sourceAttributes, const char* destination, CopyPlan& plan) {
+    FileState none;
+    none.exists = false;
+    bool copied = plan.intoNewDirectory && Copy(source, destination, none, TRUE);
+    if (!copied) copied = CopyOverFile(source, destination, plan);
+    if (copied && plan.fromCdRom) DropReadOnlyOfDiscCopy(destination, sourceAttributes);
+}
+
 void CopyOneFile(const char* source, const char* destination) {
-    FileState before = StateOf(destination);
-    if (before.exists) {
-        if (before.attributes & FILE_ATTRIBUTE_DIRECTORY) RaiseError(kWrongKindOfDestination);
-        // Overwriting a file onto itself would at best do nothing and at
-        // worst cut it short.
-        if (SameFile(source, destination)) return;
-        // CopyFileA refuses a read-only destination, and on the NT family a
-        // hidden or system one too.
-        if ((before.attributes & kAttributesInTheWay) &&
-            !SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL))
-            RaiseError(LastWindowsError());
-    }
-    if (CopyFileA(source, destination, FALSE)) {
-        DropReadOnlyOfDiscCopy(source, destination);
-        return;
-    }
-    ErrorCode code = LastWindowsError();
-    CleanUpAfterFailedCopy(destination, before);
-    RaiseError(code);
+    CopyPlan plan = {IsOnCdRom(source), false, true};
+    if (CopyOverFile(source, destination, plan) && plan.fromCdRom)
+        DropReadOnlyOfDiscCopy(destination, GetFileAttributesA(destination));
 }
 
 void CopyFileWithParents(const char* source, const char* destination) {

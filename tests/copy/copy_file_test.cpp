@@ -132,7 +132,7 @@ TEST_F(FileCopy, CopyOntoItselfKeepsTheFile) {
         {"the same name, read-only", file, FILE_ATTRIBUTE_READONLY},
         {"the same name, hidden", file, FILE_ATTRIBUTE_HIDDEN},
         {"other letter case", At("ONLY COPY.TXT"), FILE_ATTRIBUTE_ARCHIVE},
-        {"through a subfolder and back", At("sub\..\Only Copy.txt"), FILE_ATTRIBUTE_ARCHIVE},
+        {"through a subfolder and back", At("sub\\..\\Only Copy.txt"), FILE_ATTRIBUTE_ARCHIVE},
         {"the short name", shortName, FILE_ATTRIBUTE_ARCHIVE},
     };
     for (const Case& c : kCases) {
