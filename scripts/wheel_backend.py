@@ -10,6 +10,7 @@ as its date, so the same sources and programs give the same wheel.
 import base64
 import hashlib
 import os
+import re
 import sys
 import tomllib
 import zipfile
@@ -20,10 +21,11 @@ PACKAGE = "authoring"
 PACKAGE_FILES = ("*.py", "*.ini")
 # The checkout's walk-through (scripts/check-disc and what it runs), carried
 # as it is under authoring/walkthrough/ for the check-disc command; True:
-# started as a program.
-WALKTHROUGH = {"scripts/check-disc": True, "scripts/walkthrough_plan.py": False,
-               "scripts/wine-env": False, "scripts/wine-prefix": True, "scripts/bmp-to-png": True,
-               "tests/disc/check_disc.py": True}
+# started as a program. The modules of scripts/ that these import come along
+# (walkthrough_files).
+WALKTHROUGH = {"scripts/check-disc": True, "scripts/wine-env": False, "scripts/wine-prefix": True,
+               "scripts/bmp-to-png": True, "tests/disc/check_disc.py": True}
+IMPORT = re.compile(r"^\s*(?:from\s+(\w+)\s+import|import\s+(\w+))", re.M)
 PREBUILT = {"launcher": "launcher.exe", "waiter": "Tarrywin.exe", "standin": "standin.exe",
             "walkthrough": "walkthrough.exe"}
 
@@ -55,6 +57,20 @@ def metadata(meta):
 def entry_points(meta):
     lines = ["[console_scripts]"] + [f"{k} = {v}" for k, v in meta.get("scripts", {}).items()]
     return "\n".join(lines) + "\n"
+
+
+def walkthrough_files():
+    """{path in the checkout: started as a program} of the walk-through: the
+    fixed files and every scripts/ module they import, and theirs."""
+    files, pending = dict(WALKTHROUGH), [name for name in WALKTHROUGH if name != "scripts/wine-env"]
+    while pending:
+        text = (ROOT / pending.pop()).read_text(encoding="utf-8", errors="replace")
+        for match in IMPORT.finditer(text):
+            module = f"scripts/{match.group(1) or match.group(2)}.py"
+            if (ROOT / module).is_file() and module not in files:
+                files[module] = False
+                pending.append(module)
+    return files
 
 
 def programs_file(config_settings):
@@ -105,7 +121,8 @@ def wheel_entries(config_settings=None):
             entries[f"{PACKAGE}/{path.name}"] = path.read_bytes()
     for name, data in prebuilt_programs(programs_file(config_settings)).items():
         entries[f"{PACKAGE}/prebuilt/{name}"] = data
-    for name in WALKTHROUGH:
+    walkthrough = walkthrough_files()
+    for name in sorted(walkthrough):
         entries[f"{PACKAGE}/walkthrough/{name}"] = (ROOT / name).read_bytes()
     info = f"{dist}.dist-info"
     entries[f"{info}/METADATA"] = metadata(meta).encode()
@@ -120,13 +137,14 @@ def wheel_entries(config_settings=None):
 
 def build_wheel(wheel_directory, config_settings=None, metadata_directory=None):
     name, entries = wheel_entries(config_settings)
+    walkthrough = walkthrough_files()
     date = epoch_date()
     target = Path(wheel_directory) / name
     partial = target.with_name(name + ".part")
     with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as wheel:
         for entry, data in entries.items():
             info = zipfile.ZipInfo(entry, date_time=date)
-            executable = entry.startswith(f"{PACKAGE}/walkthrough/") and WALKTHROUGH.get(
+            executable = entry.startswith(f"{PACKAGE}/walkthrough/") and walkthrough.get(
                 entry.split("/", 2)[2], False)
             info.external_attr = (0o100755 if executable else 0o100644) << 16
             info.compress_type = zipfile.ZIP_DEFLATED

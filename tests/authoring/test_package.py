@@ -76,6 +76,13 @@ class Wheel(unittest.TestCase):
                 self.assertEqual(wheel.read(f"authoring/prebuilt/{name}"), recipe[key].read_bytes(), key)
             for module in REPO.glob("authoring/*.py"):
                 self.assertIn(f"authoring/{module.name}", names)
+            # The walk-through as in the checkout, its programs executable.
+            walkthrough = wheel_backend.walkthrough_files()
+            self.assertIn("scripts/walkthrough_plan.py", walkthrough)
+            for path, program in walkthrough.items():
+                entry = wheel.getinfo(f"authoring/walkthrough/{path}")
+                self.assertEqual(wheel.read(entry), (REPO / path).read_bytes(), path)
+                self.assertEqual(entry.external_attr >> 16, 0o100755 if program else 0o100644, path)
             rows = list(csv.reader(io.StringIO(wheel.read(info + "RECORD").decode())))
             self.assertEqual(sorted(row[0] for row in rows), sorted(names))
             for path, digest, size in rows:
