@@ -202,14 +202,29 @@ def drawn_files(disc, lang):
     return files, folder / f"{lang.key}.inputs"
 
 
-def is_current(files, stamp, wanted):
-    """Whether the kept pictures were drawn from these inputs (a stamp that is
-    not the kit's text simply does not match)."""
+def kept_picture_fits(path, size):
+    """Whether a kept picture is whole and of the size the menu needs."""
     try:
-        return stamp.is_file() and stamp.read_bytes().strip() == wanted.encode() \
-            and all(p.is_file() for p in files.values())
+        with Image.open(path) as image:
+            if image.size != size:
+                return False
+            image.load()
+            return True
+    except (OSError, SyntaxError, ValueError, Image.DecompressionBombError):
+        return False
+
+
+def is_current(disc, files, stamp, wanted):
+    """Whether the kept pictures were drawn from these inputs and are whole and
+    of the right sizes (a stamp that is not the kit's text simply does not match)."""
+    try:
+        if not stamp.is_file() or stamp.read_bytes().strip() != wanted.encode():
+            return False
     except OSError:
         return False
+    sizes = {"background": disc.menu_size}
+    sizes.update({number: (w, 2 * h) for number, (w, h) in disc.button_sizes.items()})
+    return all(kept_picture_fits(path, sizes.get(key)) for key, path in files.items())
 
 
 def check_fonts(disc, problems):
@@ -218,7 +233,7 @@ def check_fonts(disc, problems):
         if lang.background is not None:
             continue
         files, stamp = drawn_files(disc, lang)
-        if is_current(files, stamp, inputs_hash(disc, lang)):
+        if is_current(disc, files, stamp, inputs_hash(disc, lang)):
             continue
         texts = [(f"language[{i}].title", lang.title), (f"language[{i}].footer", lang.footer)]
         for b in disc.buttons:
@@ -237,7 +252,7 @@ def ensure_drawn(disc, lang):
     same inputs; returns (files, whether they were drawn now)."""
     files, stamp = drawn_files(disc, lang)
     wanted = inputs_hash(disc, lang)
-    if is_current(files, stamp, wanted):
+    if is_current(disc, files, stamp, wanted):
         return files, False
     pictures = {"background": background(disc, lang)}
     menu = backdrop(disc.menu_size)

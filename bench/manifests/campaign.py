@@ -250,6 +250,9 @@ def report(results, seed, limit):
     print(f"  refusals that wrote something {len(wrote)}")
     print(f"  mistakes accepted {len(accepted)}; valid discs refused {len(rejected)}")
     print(f"  planted cases with every mistake listed {len(listed)} of {len(planted)}")
+    slowest = sorted(results, key=lambda r: -r["seconds"])[:5]
+    print("  slowest: " + ", ".join(f"case {r['case']} ({r['base']}, {r['kind']}) {r['seconds']:.2f} s"
+                                   for r in slowest))
     print("  by kind: cases / refused / built / problems, longest seconds")
     for kind in sorted(set(r["kind"] for r in results)):
         of = [r for r in results if r["kind"] == kind]

@@ -442,6 +442,15 @@ def planted(rng, text, case):
     return text
 
 
+def kept_pictures(rng, text, case):
+    """A kept drawn picture (orbit-ja keeps them) cut short, of another size
+    or not a picture: the kit draws it afresh or refuses, never builds it in."""
+    case.expect = "either"
+    name = f"pictures/{rng.choice(('en', 'ja'))}_{rng.choice(('background', 'button1', 'button2'))}.bmp"
+    case.files[name] = rng.choice((("truncate", 700), ("image", 100, 20, "BMP"), b"not a picture"))
+    return text
+
+
 def unchanged(rng, text, case):
     case.expect = "build"
     return text
@@ -459,7 +468,7 @@ KINDS = {
     "links_in_files": links_in_files, "icon_not_an_icon": icon_not_an_icon, "off_menu": off_menu,
     "button_roles": button_roles, "duplicate_ids": duplicate_ids, "long_title": long_title,
     "blank_texts": blank_texts, "ids_out_of_range": ids_out_of_range, "planted": planted,
-    "unchanged": unchanged,
+    "kept_pictures": kept_pictures, "unchanged": unchanged,
 }
 
 

@@ -177,6 +177,20 @@ class BeforeWriting(unittest.TestCase):
             finally:
                 del os.environ["KIT_TEST_PASSWORD"]
 
+    def test_kept_pictures_of_the_wrong_size_or_cut_short_are_drawn_afresh(self):
+        from authoring import drawing
+        with SampleDisc() as sample:
+            disc, _ = load(sample.manifest)
+            en = disc.language("en")
+            files, _ = drawing.ensure_drawn(disc, en)
+            whole = files[2].read_bytes()
+            for damage in (lambda p: Image.new("RGB", (10, 10)).save(p, "BMP"),
+                           lambda p: p.write_bytes(whole[:500])):
+                with self.subTest(damage=damage):
+                    damage(files[2])
+                    self.assertTrue(drawing.ensure_drawn(disc, en)[1])
+                    self.assertEqual(files[2].read_bytes(), whole)
+
     def test_every_mistake_is_listed_when_a_layout_check_fails(self):
         text = (MANIFEST.replace('kind = "exit"', 'kind = "exit"\nx = 5')
                 .replace('volume_id = "SAMPLE_DISC"', 'volume_id = "bad id"')
