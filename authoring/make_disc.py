@@ -140,6 +140,20 @@ def print_hashes(folder, iso):
     print(f"sha256 {sha256(iso)}  {iso.name}")
 
 
+def withdraw_earlier_image(out, protected):
+    """After a refusal, an earlier run's image and disc folder would look like
+    this run's: they go, where the build folder is the kit's."""
+    try:
+        build_folder.check(out, protected)
+    except build_folder.NotOurs:
+        return
+    if out.is_dir() and build_folder.is_kits(out):
+        old = [name for name in ("disc.iso", "disc", "walkthrough.json") if os.path.lexists(out / name)]
+        build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc"))
+        if old:
+            say(f"removed the earlier {', '.join(old)} from {out}, which this run did not make")
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(prog="make-disc", description="Builds one disc from its manifest.",
                                      epilog="Nothing is written when the manifest has mistakes; "
@@ -165,14 +179,16 @@ def main(argv=None):
     overrides = {"certificate": args.sign_certificate, "password_env": args.sign_password_env,
                  "timestamp_url": args.timestamp_url, "unsigned": args.unsigned}
     disc, report = load(args.manifest, overrides)
+    root = Path(args.manifest).resolve().parent
+    out = (args.build_dir or REPO / "build" / "discs" / root.name).resolve()
+    protected = {"the manifest's folder": root, "the checkout": REPO, "the home folder": Path.home()}
     if report:
         print(report, file=sys.stderr)
         print("make-disc: nothing was written; fix the manifest and run again", file=sys.stderr)
+        withdraw_earlier_image(out, protected)
         return 1
-    out = (args.build_dir or REPO / "build" / "discs" / disc.name).resolve()
     try:
-        build_folder.check(out, {"the manifest's folder": disc.root, "the checkout": REPO,
-                                 "the home folder": Path.home()})
+        build_folder.check(out, protected)
     except build_folder.NotOurs as error:
         print(f"make-disc: {error}", file=sys.stderr)
         print("make-disc: nothing was written", file=sys.stderr)
