@@ -172,7 +172,12 @@ def check_signing(disc, problems):
 def check(disc, problems):
     copied_folder(problems, "disc.files", disc.files)
     for j, c in enumerate(disc.components, 1):
-        copied_folder(problems, f"component[{j}].installer", c.installer)
+        checked = []
+        for lang, installer in c.installers.items():
+            if installer not in checked:
+                checked.append(installer)
+                copied_folder(problems, f"component[{j}].installer"
+                              + (f".{lang}" if c.installers_by_language else ""), installer)
     check_pictures(disc, problems)
     check_icon(disc, problems)
     check_standin(disc, problems)
