@@ -58,7 +58,7 @@ def load(manifest, overrides=None):
 def prepare_pictures(disc, resources):
     """Each language's bitmaps in the launcher's palette, under resources/;
     returns {language key: {"background" or button number: file name}}."""
-    names = {}
+    names, converted = {}, {}
     for lang in disc.languages:
         if lang.background is None:
             sources, drawn = drawing.ensure_drawn(disc, lang)
@@ -70,9 +70,12 @@ def prepare_pictures(disc, resources):
         names[lang.key] = {}
         for key, source in sources.items():
             name = f"{lang.key}_{'background' if key == 'background' else f'button{key}'}.bmp"
-            from PIL import Image
-            with Image.open(source) as image:
-                (resources / name).write_bytes(palette.bmp_bytes(image))
+            if source not in converted:
+                # Languages often share a picture: it is converted once.
+                from PIL import Image
+                with Image.open(source) as image:
+                    converted[source] = palette.bmp_bytes(image)
+            (resources / name).write_bytes(converted[source])
             names[lang.key][key] = name
     return names
 

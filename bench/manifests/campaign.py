@@ -60,9 +60,15 @@ class Materials:
     def image(self, w, h, fmt):
         path = self.folder / f"image_{w}x{h}.{fmt.lower()}"
         if not path.is_file():
+            import random
             from PIL import Image
             Image.MAX_IMAGE_PIXELS = None
-            Image.new("1", (w, h)).save(path, fmt)
+            if fmt == "PHOTO":
+                # Every pixel a colour of its own: the most work a picture's colours can make.
+                noise = random.Random(w * h).randbytes(w * h * 3)
+                Image.frombytes("RGB", (w, h), noise).save(path, "PNG")
+            else:
+                Image.new("1", (w, h)).save(path, fmt)
         return path
 
 
@@ -76,6 +82,8 @@ def prepare(case, folder, materials):
     for name, content in case.files.items():
         path = disc / name
         path.parent.mkdir(parents=True, exist_ok=True)
+        if path.is_symlink() or path.is_file():
+            path.unlink()
         if isinstance(content, bytes):
             path.write_bytes(content)
         elif content[0] == "truncate":
