@@ -25,6 +25,7 @@ class BuiltIn:
     cancel: str
     messages: dict
     geometry: dict = field(default_factory=dict)    # empty: laid out to fit
+    also: tuple = ()          # other sublanguages that write this language
 
 
 # The shipped resource set's own texts and layouts, by primary language id.
@@ -257,13 +258,13 @@ BUILT_IN = [
         "此安装需要 Windows 95 (4.00.950a) 或更高版本。\n"
         "继续安装可能导致应用程序无法正常运行。\n是否继续安装？",
         "无法启动安装程序。",
-        "复制文件时出错。安装失败。")),
+        "复制文件时出错。安装失败。"), also=(4,)),      # Singapore
     BuiltIn("zh-tw", "Chinese (Traditional)", 4, 1, 950, "zh_TW.UTF-8", "安裝程式", "確定", "取消", _texts(
         "此安裝需要 Windows NT 4.0 或更新版本。\n請更新您的系統軟體。",
         "此安裝需要 Windows 95 (4.00.950a) 或更新版本。\n"
         "繼續安裝可能導致應用程式無法正常執行。\n是否繼續安裝？",
         "無法啟動安裝程式。",
-        "複製檔案時發生錯誤。安裝失敗。")),
+        "複製檔案時發生錯誤。安裝失敗。"), also=(3, 5)),  # Hong Kong, Macao
 ]
 
 
@@ -272,5 +273,5 @@ def built_in(primary_id, sublanguage_id=None):
     the primary language's first (English texts for English (UK), say);
     None when the kit has none."""
     same = [b for b in BUILT_IN if b.primary_id == primary_id]
-    exact = [b for b in same if b.sublanguage_id == sublanguage_id]
+    exact = [b for b in same if sublanguage_id == b.sublanguage_id or sublanguage_id in b.also]
     return (exact or same or [None])[0]

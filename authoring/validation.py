@@ -130,7 +130,7 @@ def check_texts(disc, problems):
         def hint(*texts):
             return (f"not every character can be written in code page {cp} ({lang.name}): "
                     f"{unwritable(texts, cp)}; change the text or the code page")
-        for name in ("caption", "ok", "cancel", "title", "footer"):
+        for name in ("name", "caption", "ok", "cancel", "title", "footer"):
             if not encodes(getattr(lang, name), cp):
                 problems.add(f"{key}.{name}", hint(getattr(lang, name)))
         for name, message in lang.messages.items():

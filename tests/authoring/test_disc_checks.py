@@ -24,6 +24,8 @@ CASES = [
      "button[2].sublabel.es", "code page 1252 (Spanish): 'Ł'"),
     ("menu title outside its code page", [('key = "es"', 'key = "es"\ntitle = "Łódź"')], {},
      "language[2].title", "code page 1252"),
+    ("language name outside its code page", [('name = "Spanish"', 'name = "Łacina"')], {},
+     "language[2].name", "code page 1252"),
     ("footer outside its code page", [('key = "es"', 'key = "es"\nfooter = "Łódź"')], {},
      "language[2].footer", "code page 1252"),
     ("device name with an extension", [], {"files/manuals/aux.h": b"x"},

@@ -96,7 +96,8 @@ class BuiltInLanguages(unittest.TestCase):
         # (primary id, sublanguage id or None, built-in tag, sublanguage the disc gets)
         for primary, sub, tag, disc_sub in ((4, None, "zh-cn", 2), (4, 1, "zh-tw", 1), (4, 2, "zh-cn", 2),
                                             (22, None, "pt-br", 1), (22, 2, "pt", 2), (9, 2, "en", 2),
-                                            (20, None, "no", 1), (10, None, "es", 1)):
+                                            (20, None, "no", 1), (10, None, "es", 1), (4, 3, "zh-tw", 3),
+                                            (4, 4, "zh-cn", 4), (10, 3, "es", 3)):
             table = f"primary_id = {primary}\n" + (f"sublanguage_id = {sub}\n" if sub else "")
             with self.subTest(primary=primary, sub=sub), SampleDisc(with_second_language(table)) as sample:
                 disc, report = load(sample.manifest)
