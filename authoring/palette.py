@@ -133,9 +133,16 @@ def indices(rgb):
 
 def bmp_bytes(image):
     """An 8-bit BI_RGB bitmap file of a Pillow image, colours mapped to the palette."""
-    rgb = image.convert("RGB")
-    w, h = rgb.size
-    pixels = indices(rgb)
+    w, h = image.size
+    if image.mode == "P" and "transparency" not in image.info:
+        # A palette picture (the kit's own and most authors'): each index is
+        # mapped once, then every pixel through that table.
+        colours = image.getpalette()[:768]
+        colours += [0] * (768 - len(colours))
+        table = bytes(nearest(tuple(colours[3 * i:3 * i + 3])) for i in range(256))
+        pixels = image.tobytes().translate(table)
+    else:
+        pixels = indices(image.convert("RGB"))
     pad = b"\0" * (-w % 4)
     rows = b"".join(pixels[y * w:(y + 1) * w] + pad for y in range(h - 1, -1, -1))
     header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(rows), 0, 0, 0, 0)
