@@ -71,7 +71,13 @@ BAYER = ((0, 8, 2, 10), (12, 4, 14, 6), (3, 11, 1, 9), (15, 7, 13, 5))
 
 def gradient(size, top, bottom):
     """A vertical gradient, dithered; each row repeats every four pixels, so
-    one period is worked out per row and the rows are tiled across."""
+    one period is worked out per row and the rows are tiled across. Buttons
+    of one size share theirs, so each size is drawn once."""
+    return drawn_gradient(tuple(size), tuple(top), tuple(bottom)).copy()
+
+
+@functools.lru_cache(maxsize=64)
+def drawn_gradient(size, top, bottom):
     w, h = size
     period = Image.new("RGB", (4, max(h, 1)))
     px = period.load()
@@ -83,8 +89,12 @@ def gradient(size, top, bottom):
             wanted = tuple(min(255, max(0, int(round(c + offset)))) for c in base)
             px[x, y] = palette.PALETTE[palette.nearest(wanted)]
     img = Image.new("RGB", size)
-    for x in range(0, w, 4):
-        img.paste(period, (x, 0))
+    img.paste(period, (0, 0))
+    filled = 4
+    while filled < w:
+        # Doubling what is filled: a few pastes for any width.
+        img.paste(img.crop((0, 0, filled, h)), (filled, 0))
+        filled *= 2
     return img
 
 

@@ -120,8 +120,10 @@ def indices(rgb):
     strip.putdata(colours)
     chosen = dict(zip(colours, strip.quantize(palette=PALETTE_IMAGE, dither=NO_DITHER).getdata()))
     wrong = [c for c in colours if chosen[c] != wanted[c]]
-    if len(wrong) > 64:
-        return bytes(wanted[p] for p in rgb.getdata())
+    if len(wrong) > 16:
+        # Each mask costs several passes over the picture; past a few, one
+        # look-up per pixel is cheaper.
+        return bytes(map(wanted.__getitem__, rgb.getdata()))
     indexed = rgb.quantize(palette=PALETTE_IMAGE, dither=NO_DITHER)
     bands = rgb.split()
     for colour in wrong:

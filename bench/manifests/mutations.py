@@ -241,7 +241,7 @@ def not_a_picture(rng, text, case):
 
 def huge_picture(rng, text, case):
     case.expect = "refuse"
-    w, h = rng.choice(((8000, 8000), (20000, 20000), (40000, 12), (4000, 3000), (65535, 2), (1025, 768)))
+    w, h = rng.choice(((8000, 8000), (20000, 20000), (40000, 12), (4000, 3000), (65535, 2), (801, 600)))
     case.files["huge.png"] = ("image", w, h, "PNG")
     return point_pictures_at(rng, text, case, "huge.png")
 
@@ -250,7 +250,7 @@ def photo_background(rng, text, case):
     """The largest background the kit takes, every pixel a colour of its own;
     the buttons' pictures of the demo then do not fit it, which is refused too."""
     case.expect = "either"
-    case.files["photo.png"] = ("image", 1024, 768, "PHOTO")
+    case.files["photo.png"] = ("image", 800, 600, "PHOTO")
     for i in range(text.count("[[language]]")):
         text = put(text, "[[language]]", "background", '"photo.png"', i)
     return text

@@ -129,6 +129,12 @@ CASES = [
     ("steps on a button 1 without kind", no_kind_steps, nothing, {}, "button[1].steps", "takes no steps"),
     ("no buttons", lambda t: t[:t.index("[[button]]")] + "button = []\n", nothing, {}, "button",
      "at least its exit button"),
+    ("too many buttons for a drawn menu",
+     lambda t: t + "".join(f'\n[[button]]\nlabel = "B{n}"\nconfirmation = "C"\nsteps = [ {{ component = "app" }} ]\n'
+                           for n in range(9)), nothing, {}, "button", "at most 9 install buttons"),
+    ("a background too big", lambda t: t.replace('key = "es"', 'key = "es"\nbackground = "big.png"')
+     .replace('primary_id = 9', 'primary_id = 9\nbackground = "big.png"'),
+     put_files(**{"big.png": ("image", (801, 600))}), {}, "language[1].background", "the most is 800 x 600"),
     ("a label too long", lambda t: t.replace('label = { en = "Install App"', 'label = { en = "' + "L" * 1001 + '"'),
      nothing, {}, "button[2].label.en", "the most is 1000"),
 ]
