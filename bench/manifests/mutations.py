@@ -241,7 +241,7 @@ def not_a_picture(rng, text, case):
 
 def huge_picture(rng, text, case):
     case.expect = "refuse"
-    w, h = rng.choice(((8000, 8000), (20000, 20000), (40000, 12), (4000, 3000), (65535, 2), (801, 600)))
+    w, h = rng.choice(((8000, 8000), (20000, 20000), (40000, 12), (4000, 3000), (65535, 2), (801, 1025)))
     case.files["huge.png"] = ("image", w, h, "PNG")
     return point_pictures_at(rng, text, case, "huge.png")
 
