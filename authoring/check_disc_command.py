@@ -115,6 +115,7 @@ def main(argv=None):
     env = dict(os.environ, BUILD_DIR=str(build), LOCPATH=str(cache / "locales"))
     command = [sys.executable, str(WALKTHROUGH / "scripts" / "check-disc"), "--plan", str(args.plan.resolve()),
                "--out", str(out)]
+    sys.stdout.flush()    # make-disc's lines before the walk-through's
     return subprocess.run(command, env=env).returncode
 
 
