@@ -21,7 +21,7 @@ import shutil
 import sys
 from pathlib import Path
 
-from . import (app_manifest, disc_folder, drawing, iso_image, layout, palette, preview,
+from . import (app_manifest, disc_folder, drawing, iso_image, layout, nsis, palette, preview,
                programs, resource_script, walkthrough_plan)
 from .reader import read_disc
 from .validation import validate
@@ -203,6 +203,10 @@ def main(argv=None):
         waiter = out / "Tarrywin.exe"
         shutil.copyfile(recipe["waiter"], waiter)
         sign(disc, [setup, waiter], epoch, args.unsigned)
+        for component in disc.components:
+            if component.nsis:
+                component.installer = nsis.build(component.nsis, out / "installers" / component.id)
+                say(f"{component.nsis}: built into {component.installer / 'setup.exe'}")
         if not recipe.get("standin") and any(c.installer is None for c in disc.components):
             raise programs.BuildError("the stand-in installer is not built (tests are off)")
         standins = disc_folder.lay_out(disc, folder, setup, waiter, recipe.get("standin"))
@@ -213,7 +217,7 @@ def main(argv=None):
         except iso_image.IsoImageError as error:
             raise programs.BuildError(f"making {iso.name}: {error}") from error
         walkthrough_plan.write(disc, out / "walkthrough.json", folder, iso)
-    except (programs.BuildError, OSError) as error:
+    except (programs.BuildError, nsis.NsisError, OSError) as error:
         print(f"make-disc: {error}", file=sys.stderr)
         if iso.is_file():
             iso.unlink()

@@ -53,6 +53,8 @@ class Component:
     folders: dict                # language key -> disc folder (backslashes)
     titles: dict                 # language key -> watched window title
     installer: Optional[Path]    # folder holding the real setup.exe, or None: the stand-in
+    nsis: Optional[Path] = None  # an NSIS script that make-disc builds into setup.exe
+    walkthrough: str = "fail"    # check-disc, when the installer cannot be driven to its end
 
 
 @dataclass

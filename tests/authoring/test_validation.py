@@ -80,7 +80,9 @@ CASES = [
     ("installer folder without setup.exe", 'id = "app"', 'id = "app"\ninstaller = "files"',
      "component[1].installer", "holds no setup.exe"),
     ("installer file that is not setup.exe", 'id = "app"', 'id = "app"\ninstaller = "files/manuals/guide.txt"',
-     "component[1].installer", "must be the installer's setup.exe or the folder holding it"),
+     "component[1].installer", "must be the installer's setup.exe, the folder holding it, or an NSIS script"),
+    ("walkthrough neither fail nor skip", 'id = "app"', 'id = "app"\nwalkthrough = "ignore"',
+     "component[1].walkthrough", "'ignore' is not a choice; give \"fail\""),
     ("folder too deep for ISO 9660", 'es = "app\\\\espanol"', 'es = "a\\\\b\\\\c\\\\d\\\\e\\\\f\\\\g\\\\h"',
      "component[1].folder.es", "deeper than the 7 folder levels"),
     # A character from a private-use plane, which no font draws.
