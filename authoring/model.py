@@ -41,6 +41,7 @@ class Language:
     background: Optional[Path]   # author's picture, or None: drawn by the kit
     title: str                   # drawn pictures: the menu's heading
     footer: str
+    string_base: Optional[int] = None   # first command string id (commands.assign_string_bases)
 
     @property
     def language_id(self):

@@ -9,7 +9,7 @@ import re
 import tomllib
 from pathlib import Path
 
-from . import geometry, known_texts
+from . import commands, geometry, known_texts
 from .model import (Button, Component, Disc, Geometry, Language, Message, Product,
                     Signing, Step)
 from .problems import Problems
@@ -424,6 +424,7 @@ def assign_bases(disc):
                 s += span
             lang.script_base = s
             taken_s.append(s)
+    commands.assign_string_bases(disc)
 
 
 def read_disc(manifest, overrides=None):

@@ -18,10 +18,20 @@ MESSAGE_OFFSETS = {"nt_required": 1, "old_windows": 2, "launch_failed": 3, "copy
 DLU_X = 203 / 488
 
 
+ESCAPES = {"\\": "\\\\", '"': '""', "\n": "\\n", "\r": "\\r", "\t": "\\t"}
+
+
 def quoted(text):
-    escaped = (text.replace("\\", "\\\\").replace('"', '""').replace("\n", "\\n")
-               .replace("\r", "\\r").replace("\t", "\\t"))
-    return f'"{escaped}"'
+    """A string literal of the resource compiler: quotes doubled, backslashes
+    and every control character escaped, so no text ends the literal or
+    reaches the script raw (validation refuses control characters before this)."""
+    return '"' + "".join(ESCAPES.get(ch) or (f"\\{ord(ch):03o}" if ord(ch) < 32 or ord(ch) == 127 else ch)
+                         for ch in text) + '"'
+
+
+def comment(text):
+    """Text for a comment: what could end it or start another is left out."""
+    return "".join(ch if ch.isalnum() or ch in " ._-" else "_" for ch in text)
 
 
 def menu_dialog(disc, lang):
@@ -81,7 +91,8 @@ def version_block(disc, lang):
 
 def language_part(disc, lang, bitmaps):
     b, s = lang.dialog_base, lang.script_base
-    out = [f"/* {lang.name}: dialog base {b}, script base {s}. */",
+    out = [f"/* Language {lang.primary_id}, {comment(lang.key)}: dialog base {b}, script base {s}, "
+           f"strings from {lang.string_base}. */",
            f"LANGUAGE {lang.primary_id}, {lang.sublanguage_id}", "",
            f"{lang.primary_id} LANG {{ {b}, {s} }}"]
     if lang.default:
@@ -111,7 +122,7 @@ def resource_script(disc, files):
     """The .rc text; files names the palette, icon, manifest and each
     language's bitmaps as the resource compiler should find them."""
     out = ["/* The resources of this disc's SETUP.EXE, written by the authoring kit",
-           f" * from {disc.manifest.name}; edit the manifest, not this file. */",
+           f" * from {comment(disc.manifest.name)}; edit the manifest, not this file. */",
            "#pragma code_page(65001)", "", "#include <windows.h>", "",
            "LANGUAGE 0, 0", f"DEFAULT PALETTE {quoted(files['palette'])}",
            f"1 ICON {quoted(files['icon'])}", f"1 24 {quoted(files['manifest'])}", ""]

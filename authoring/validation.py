@@ -104,6 +104,10 @@ def check_ids(disc, problems):
                 problems.add(f"{key}.script_base", f"scripts {lang.script_base} to {lang.script_base + installs - 1} "
                              f"overlap language {other.key}'s {other.script_base} to "
                              f"{other.script_base + installs - 1} (or leave script_base out)")
+        last = lang.string_base + commands.string_count(disc) - 1
+        if last > commands.LAST_STRING_ID:
+            problems.add(key, f"its command strings would need ids up to {last}, beyond "
+                         f"{commands.LAST_STRING_ID}: fewer steps, or fewer languages")
     if len(disc.buttons) > 51:
         problems.add("button", f"{len(disc.buttons)} buttons: a menu has at most 51 "
                      "(confirmation dialogs B + 50 to B + 99)")
