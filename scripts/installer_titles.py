@@ -25,14 +25,23 @@ def seen_titles(found):
     return sorted(titles, key=lambda t: t[1])
 
 
-def nearest(title, titles):
-    """The shown title closest to the manifest's, or None when none was shown."""
-    close = difflib.get_close_matches(title, titles, n=1, cutoff=0)
-    return close[0] if close else None
+def nearest(title, titles, shown_for=None):
+    """The shown title closest to the manifest's, or None when none was shown.
+    Of titles about as close (a wizard's "X: Installing" and "X: Completed"
+    against "X"), the one shown longest: the window that stays while the
+    installer works is the one a waiter can watch."""
+    if not titles:
+        return None
+    shown_for = shown_for or {}
+    score = {t: difflib.SequenceMatcher(None, title, t).ratio() for t in titles}
+    best = max(score.values())
+    close = [t for t in titles if score[t] >= best - 0.1]
+    return max(close, key=lambda t: (shown_for.get(t, 0), score[t]))
 
 
-def title_problem(language, component, window, titles):
-    """None when window is among titles, else the failure's text."""
+def title_problem(language, component, window, titles, shown_for=None):
+    """None when window is among titles, else the failure's text; shown_for
+    gives how long (ms) each title was shown."""
     if window in titles:
         return None
     where = f"{language['name']} ({language['key']}): component {component}"
@@ -41,7 +50,7 @@ def title_problem(language, component, window, titles):
                 f"would wait in vain for {window!r}")
     shown = ", ".join(repr(t) for t in dict.fromkeys(titles))
     return (f"{where}: its installer never showed a window titled {window!r}; it showed "
-            f"{shown}; did you mean {nearest(window, titles)!r}? (title = ... in the manifest; "
+            f"{shown}; did you mean {nearest(window, titles, shown_for)!r}? (title = ... in the manifest; "
             "scripts/check-disc --titles lists them)")
 
 

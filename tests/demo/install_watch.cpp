@@ -232,7 +232,7 @@ std::vector<ComponentRun> WatchInstall(const WalkthroughPaths& paths, DWORD laun
             FollowWaiter(run, paths);
         }
         FindNewPrograms(runs, ignored, paths, launcherId, steps);
-        for (const ComponentRun& run : runs) driver.Follow(run.waiterId);
+        for (const ComponentRun& run : runs) driver.Follow(run.waiterId, !run.isWaiter);
         driver.Poll();
         if (LauncherFailed(paths, launcherId)) {
             int ended = driver.EndAll();

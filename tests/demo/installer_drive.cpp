@@ -110,7 +110,8 @@ InstallerDriver::~InstallerDriver() {
     for (HANDLE handle : handles_) CloseHandle(handle);
 }
 
-void InstallerDriver::Follow(DWORD processId) {
+void InstallerDriver::Follow(DWORD processId, bool itsWindowsToo) {
+    if (itsWindowsToo) windowsFollowed_.insert(processId);
     if (!followed_.insert(processId).second) return;
     HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
                                 FALSE, processId);
@@ -218,7 +219,7 @@ void InstallerDriver::LookAt(HWND window, DWORD processId) {
 
 void InstallerDriver::Poll() {
     FindProcesses();
-    WindowSearch search = {&followed_, {}};
+    WindowSearch search = {&windowsFollowed_, {}};
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     for (const auto& found : search.found) LookAt(found.first, found.second);
 }

@@ -22,8 +22,10 @@ public:
     // shotPrefix names the page screenshots: <prefix>_page<n>.bmp.
     InstallerDriver(const WalkthroughPaths& paths, const std::string& shotPrefix);
     ~InstallerDriver();
-    // The process and everything it starts from now on are followed.
-    void Follow(DWORD processId);
+    // The process and everything it starts from now on are followed; the
+    // windows of a process followed only for its children (a waiter) are
+    // left alone.
+    void Follow(DWORD processId, bool itsWindowsToo = true);
     // One look: new processes and titles, and a press where a page has
     // settled. Cheap enough for every poll.
     void Poll();
@@ -53,6 +55,7 @@ private:
     WalkthroughPaths paths_;
     std::string shotPrefix_;
     std::set<DWORD> followed_;
+    std::set<DWORD> windowsFollowed_;
     std::vector<HANDLE> handles_;
     std::set<DWORD> wineDesktop_;
     std::vector<SeenTitle> titles_;

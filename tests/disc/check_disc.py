@@ -303,8 +303,12 @@ def main():
     disc = plan["disc_folder"]
     if not os.path.isdir(disc):
         sys.exit(f"no disc folder at {disc}")
-    check_folder(plan, disc, args.launcher, args.waiter, args.standin)
-    check_iso(disc, plan["iso"], plan["volume_id"])
+    try:
+        check_folder(plan, disc, args.launcher, args.waiter, args.standin)
+        check_iso(disc, plan["iso"], plan["volume_id"])
+    except (OSError, ValueError, KeyError, configparser.Error, struct.error,
+            subprocess.CalledProcessError) as error:
+        problem(f"the check could not go on: {type(error).__name__}: {error}")
     for text in problems:
         print("FAIL:", text)
     if problems:

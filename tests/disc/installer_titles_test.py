@@ -40,8 +40,16 @@ class TitleCheck(unittest.TestCase):
                         self.assertIn(part, problem)
 
     def test_nearest(self):
-        self.assertEqual("Orbit Setup", nearest("Orbit  Setup", ["Install", "Orbit Setup"]))
-        self.assertIsNone(nearest("x", []))
+        wizard = ["Lumen Draw Setup: Installing", "Lumen Draw Setup: Completed"]
+        cases = [  # (manifest title, titles shown, ms each was shown, the suggestion)
+            ("Orbit  Setup", ["Install", "Orbit Setup"], {}, "Orbit Setup"),
+            ("Lumen Draw Setup", wizard, {wizard[0]: 1400, wizard[1]: 0}, wizard[0]),
+            ("Lumen Draw Setup", wizard, {wizard[0]: 0, wizard[1]: 1400}, wizard[1]),
+            ("x", [], {}, None),
+        ]
+        for title, titles, shown_for, expected in cases:
+            with self.subTest(title=title, shown_for=shown_for):
+                self.assertEqual(expected, nearest(title, titles, shown_for))
 
     def test_own_installers_once_each(self):
         own = {"kind": "component", "component": "b", "folder": "b\\en", "window": "B",
