@@ -9,8 +9,20 @@ from pathlib import Path
 AUTORUN = b"[autorun]\r\nopen=SETUP.EXE\r\nicon=SETUP.EXE\r\n"
 
 
+def ini_value(text):
+    """The value to write so that GetPrivateProfileStringA reads back text:
+    it drops the blanks around a value and one pair of quotes enclosing it,
+    so such a text goes in (one more pair of) quotes. A line break cannot be
+    written at all (ValueError)."""
+    if any(ch in text for ch in "\r\n\0"):
+        raise ValueError("a value cannot hold a line break")
+    if text != text.strip() or (len(text) > 1 and text[0] in "\"'" and text[-1] == text[0]):
+        return f'"{text}"'
+    return text
+
+
 def tarrywin_ini(title, code_page):
-    return f"[CHECK]\r\nSTRING={title}\r\n".encode(f"cp{code_page}")
+    return f"[CHECK]\r\nSTRING={ini_value(title)}\r\n".encode(f"cp{code_page}")
 
 
 def standin_ini(template, title, code_page):
@@ -22,10 +34,10 @@ def standin_ini(template, title, code_page):
             continue
         out.append(line)
         if line.strip().lower() == "[standin]":
-            out.append("title=" + title)
+            out.append("title=" + ini_value(title))
             placed = True
     if not placed:
-        out += ["[standin]", "title=" + title]
+        out += ["[standin]", "title=" + ini_value(title)]
     return ("\r\n".join(out) + "\r\n").encode(f"cp{code_page}")
 
 
@@ -59,8 +71,9 @@ def lay_out(disc, folder, setup_exe, waiter, standin):
             title = component.titles[lang.key]
             shutil.copyfile(waiter, target / "Tarrywin.exe")
             (target / "Tarrywin.INI").write_bytes(tarrywin_ini(title, lang.code_page))
-            if component.installer:
-                shutil.copytree(component.installer, target, dirs_exist_ok=True)
+            installer = component.installers.get(lang.key)
+            if installer:
+                shutil.copytree(installer, target, dirs_exist_ok=True)
             else:
                 shutil.copyfile(standin, target / "setup.exe")
                 (target / "standin.ini").write_bytes(

@@ -4,6 +4,7 @@ They are kept beside the manifest (disc.pictures, default pictures/) with a
 hash of everything they were drawn from; a build redraws them only when that
 hash changes, so a disc's SETUP.EXE does not change with the machine's fonts.
 """
+import functools
 import hashlib
 import json
 import shutil
@@ -32,6 +33,16 @@ def needs_other_font(text):
     return any(ord(ch) > 0x52F and not 0x2000 <= ord(ch) <= 0x20CF for ch in text)
 
 
+@functools.lru_cache(maxsize=None)
+def system_font_files(codepoints):
+    """The font files the system has for these characters, sorted."""
+    if not shutil.which("fc-list") or not codepoints:
+        return ()
+    listed = subprocess.run(["fc-list", "-f", "%{file}\n", ":charset=" + " ".join(f"{c:x}" for c in codepoints)],
+                            capture_output=True, text=True).stdout.split()
+    return tuple(sorted(f for f in listed if f.lower().endswith((".ttf", ".otf", ".ttc"))))
+
+
 def font_for(texts, weight, size, language):
     if not any(needs_other_font(t) for t in texts):
         for pattern in FONT_FILES:
@@ -40,19 +51,14 @@ def font_for(texts, weight, size, language):
                 return ImageFont.truetype(name.replace("DejaVuSansRegular", "DejaVuSans"), size)
             except OSError:
                 continue
-    codepoints = sorted({ord(ch) for t in texts for ch in t if not ch.isspace()})
-    if shutil.which("fc-list") and codepoints:
-        listed = subprocess.run(["fc-list", "-f", "%{file}\n",
-                                 ":charset=" + " ".join(f"{c:x}" for c in codepoints)],
-                                capture_output=True, text=True).stdout.split()
-        files = sorted(f for f in listed if f.lower().endswith((".ttf", ".otf", ".ttc")))
-        bold = [f for f in files if "bold" in f.lower()]
-        plain = [f for f in files if "bold" not in f.lower() and "italic" not in f.lower()]
-        for candidate in (bold if weight == "bold" else []) + plain + files:
-            try:
-                return ImageFont.truetype(candidate, size)
-            except OSError:
-                continue
+    files = system_font_files(tuple(sorted({ord(ch) for t in texts for ch in t if not ch.isspace()})))
+    bold = [f for f in files if "bold" in f.lower()]
+    plain = [f for f in files if "bold" not in f.lower() and "italic" not in f.lower()]
+    for candidate in (bold if weight == "bold" else []) + plain + list(files):
+        try:
+            return ImageFont.truetype(candidate, size)
+        except OSError:
+            continue
     raise NoFont(f"no font on this machine draws {language.name} text such as {texts[0]!r}; "
                  "install a font package that covers it (for Japanese, fonts-ipafont-gothic) "
                  "or give your own pictures")
@@ -64,16 +70,21 @@ BAYER = ((0, 8, 2, 10), (12, 4, 14, 6), (3, 11, 1, 9), (15, 7, 13, 5))
 
 
 def gradient(size, top, bottom):
+    """A vertical gradient, dithered; each row repeats every four pixels, so
+    one period is worked out per row and the rows are tiled across."""
     w, h = size
-    img = Image.new("RGB", size)
-    px = img.load()
+    period = Image.new("RGB", (4, max(h, 1)))
+    px = period.load()
     for y in range(h):
         t = y / max(h - 1, 1)
         base = [top[i] + (bottom[i] - top[i]) * t for i in range(3)]
-        for x in range(w):
-            offset = ((BAYER[y % 4][x % 4] + 0.5) / 16 - 0.5) * 0x33
+        for x in range(4):
+            offset = ((BAYER[y % 4][x] + 0.5) / 16 - 0.5) * 0x33
             wanted = tuple(min(255, max(0, int(round(c + offset)))) for c in base)
             px[x, y] = palette.PALETTE[palette.nearest(wanted)]
+    img = Image.new("RGB", size)
+    for x in range(0, w, 4):
+        img.paste(period, (x, 0))
     return img
 
 
@@ -158,10 +169,12 @@ def face(base, size, button, label, sublabel, pressed, lang):
     return img
 
 
-def button(disc, lang, number):
+def button(disc, lang, number, menu=None):
+    """Both faces of a button on the part of the menu's backdrop it covers
+    (menu: that backdrop, drawn once for all buttons)."""
     b = disc.buttons[number - 1]
     w, h = disc.button_sizes[number]
-    base = backdrop(disc.menu_size).crop((b.x, b.y, b.x + w, b.y + h))
+    base = (menu if menu is not None else backdrop(disc.menu_size)).crop((b.x, b.y, b.x + w, b.y + h))
     both = Image.new("RGB", (w, 2 * h))
     for row, pressed in ((0, False), (h, True)):
         both.paste(face(base, (w, h), b, b.labels.get(lang.key, ""), b.sublabels.get(lang.key, ""),
@@ -189,14 +202,23 @@ def drawn_files(disc, lang):
     return files, folder / f"{lang.key}.inputs"
 
 
+def is_current(files, stamp, wanted):
+    """Whether the kept pictures were drawn from these inputs (a stamp that is
+    not the kit's text simply does not match)."""
+    try:
+        return stamp.is_file() and stamp.read_bytes().strip() == wanted.encode() \
+            and all(p.is_file() for p in files.values())
+    except OSError:
+        return False
+
+
 def check_fonts(disc, problems):
     """Before anything is written: every text that must be drawn now has a font."""
     for i, lang in enumerate(disc.languages, 1):
         if lang.background is not None:
             continue
         files, stamp = drawn_files(disc, lang)
-        if stamp.is_file() and stamp.read_text().strip() == inputs_hash(disc, lang) \
-                and all(p.is_file() for p in files.values()):
+        if is_current(files, stamp, inputs_hash(disc, lang)):
             continue
         texts = [(f"language[{i}].title", lang.title), (f"language[{i}].footer", lang.footer)]
         for b in disc.buttons:
@@ -215,11 +237,12 @@ def ensure_drawn(disc, lang):
     same inputs; returns (files, whether they were drawn now)."""
     files, stamp = drawn_files(disc, lang)
     wanted = inputs_hash(disc, lang)
-    if stamp.is_file() and stamp.read_text().strip() == wanted and all(p.is_file() for p in files.values()):
+    if is_current(files, stamp, wanted):
         return files, False
     pictures = {"background": background(disc, lang)}
+    menu = backdrop(disc.menu_size)
     for b in disc.buttons:
-        pictures[b.number] = button(disc, lang, b.number)
+        pictures[b.number] = button(disc, lang, b.number, menu)
     disc.pictures_folder.mkdir(parents=True, exist_ok=True)
     for key, image in pictures.items():
         files[key].write_bytes(palette.bmp_bytes(image))

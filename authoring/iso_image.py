@@ -71,7 +71,9 @@ def xorriso_command(disc_folder: pathlib.Path, iso_path: pathlib.Path,
 
 def make_iso(disc_folder: pathlib.Path, iso_path: pathlib.Path, volume_id: str,
              epoch: int | None = None) -> None:
-    """Makes iso_path afresh from disc_folder. Raises IsoImageError, with
+    """Makes iso_path afresh from disc_folder. The image is written under a
+    temporary name beside it and takes its name only when complete, so a
+    failed or interrupted run leaves no image. Raises IsoImageError, with
     xorriso's own report, when xorriso cannot."""
     disc_folder = pathlib.Path(disc_folder)
     iso_path = pathlib.Path(iso_path)
@@ -79,23 +81,30 @@ def make_iso(disc_folder: pathlib.Path, iso_path: pathlib.Path, volume_id: str,
         raise IsoImageError(f"{disc_folder} is not a folder")
     if epoch is None:
         epoch = build_epoch()
-    if iso_path.exists():
-        # xorriso would otherwise add a session to the old image.
-        iso_path.unlink()
+    partial = iso_path.with_name(iso_path.name + ".partial")
+    for old in (iso_path, partial):
+        if old.exists():
+            # xorriso would otherwise add a session to the old image.
+            old.unlink()
     env = dict(os.environ)
     # xorriso reads this for whatever date no option sets (and ISO nodes
     # without a file on disk); the local time zone must not reach the image.
     env["SOURCE_DATE_EPOCH"] = str(epoch)
     env["TZ"] = "UTC"
     try:
-        run = subprocess.run(xorriso_command(disc_folder, iso_path, volume_id, epoch),
-                             capture_output=True, text=True, env=env)
-    except OSError as error:
-        raise IsoImageError(f"cannot run xorriso: {error}") from error
-    if run.returncode != 0:
-        # xorriso's banner and notes are noise unless it fails.
-        raise IsoImageError(f"xorriso failed with code {run.returncode}:\n"
-                            f"{run.stdout}{run.stderr}")
+        try:
+            run = subprocess.run(xorriso_command(disc_folder, partial, volume_id, epoch),
+                                 capture_output=True, text=True, env=env)
+        except OSError as error:
+            raise IsoImageError(f"cannot run xorriso: {error}") from error
+        if run.returncode != 0:
+            # xorriso's banner and notes are noise unless it fails.
+            raise IsoImageError(f"xorriso failed with code {run.returncode}:\n"
+                                f"{run.stdout}{run.stderr}")
+        os.replace(partial, iso_path)
+    finally:
+        if partial.exists():
+            partial.unlink()
 
 
 def write_epoch_stamp(stamp: pathlib.Path) -> None:

@@ -5,7 +5,7 @@ bitmap's height); without, the kit lays the menu out for any number of
 buttons: a heading band, the install buttons stacked full width, the exit
 button at the bottom right.
 """
-from PIL import Image
+from .sources import picture_size
 
 MENU_WIDTH = 488
 HEADING = 41
@@ -35,8 +35,11 @@ def drawn_layout(disc):
 
 
 def image_size(path):
-    with Image.open(path) as image:
-        return image.size
+    """The picture's size from its header; OSError when it is none."""
+    try:
+        return picture_size(path)
+    except ValueError as error:
+        raise OSError(str(error)) from None
 
 
 def plan(disc, problems):

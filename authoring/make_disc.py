@@ -21,8 +21,8 @@ import shutil
 import sys
 from pathlib import Path
 
-from . import (app_manifest, disc_folder, drawing, iso_image, layout, nsis, palette, preview,
-               programs, resource_script, walkthrough_plan)
+from . import (app_manifest, build_folder, disc_folder, drawing, iso_image, layout, limits, nsis,
+               palette, preview, programs, resource_script, sources, walkthrough_plan)
 from .reader import read_disc
 from .validation import validate
 
@@ -38,15 +38,16 @@ def load(manifest, overrides=None):
     disc, problems = read_disc(manifest, overrides)
     if disc is not None:
         # The checks also run over a manifest the reader found mistakes in, so
-        # that one run lists them all; what they cannot make sense of there
-        # waits for the reader's mistakes to be fixed.
+        # that one run lists them all; a check that cannot make sense of what
+        # the reader could not read waits for those mistakes to be fixed, and
+        # the others still run.
         misread = bool(problems)
-        try:
-            layout.plan(disc, problems)
-            validate(disc, problems)
-        except (KeyError, AttributeError, TypeError, ValueError, StopIteration):
-            if not misread:
-                raise
+        for check in (layout.plan, validate, limits.check, sources.check):
+            try:
+                check(disc, problems)
+            except (KeyError, AttributeError, TypeError, ValueError, StopIteration, IndexError):
+                if not misread:
+                    raise
         if not problems:
             drawing.check_fonts(disc, problems)
     if problems:
@@ -139,14 +140,6 @@ def print_hashes(folder, iso):
     print(f"sha256 {sha256(iso)}  {iso.name}")
 
 
-def remove_old_outputs(out):
-    """An earlier run's image (and the plan naming it) goes before anything is
-    built, so a run that fails leaves no image that looks like its own."""
-    for name in ("disc.iso", "walkthrough.json"):
-        if (out / name).is_file():
-            (out / name).unlink()
-
-
 def main(argv=None):
     parser = argparse.ArgumentParser(prog="make-disc", description="Builds one disc from its manifest.",
                                      epilog="Nothing is written when the manifest has mistakes; "
@@ -177,14 +170,26 @@ def main(argv=None):
         print("make-disc: nothing was written; fix the manifest and run again", file=sys.stderr)
         return 1
     out = (args.build_dir or REPO / "build" / "discs" / disc.name).resolve()
+    try:
+        build_folder.check(out, {"the manifest's folder": disc.root, "the checkout": REPO,
+                                 "the home folder": Path.home()})
+    except build_folder.NotOurs as error:
+        print(f"make-disc: {error}", file=sys.stderr)
+        print("make-disc: nothing was written", file=sys.stderr)
+        return 1
     resources, folder, iso = out / "resources", out / "disc", out / "disc.iso"
     if not args.preview:
-        remove_old_outputs(out)
         try:
             epoch = iso_image.build_epoch(REPO)
         except iso_image.IsoImageError as error:
             print(f"make-disc: {error}", file=sys.stderr)
             return 1
+    build_folder.claim(out)
+    if args.preview:
+        build_folder.remove_old(out, ("resources", "preview"))
+    else:
+        build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc", "SETUP.EXE",
+                                      "SETUP.res.o", "Tarrywin.exe", "resources"))
     try:
         script, bitmaps = write_resources(disc, resources)
     except drawing.NoFont as error:
@@ -195,6 +200,7 @@ def main(argv=None):
         for path in preview.write_previews(disc, full, out / "preview"):
             say(f"preview {path}")
         return 0
+    unfinished = out / build_folder.PARTIAL["disc"]
     try:
         recipe_path = args.programs or programs.build_programs()
         recipe = programs.read_recipe(recipe_path)
@@ -203,24 +209,29 @@ def main(argv=None):
         waiter = out / "Tarrywin.exe"
         shutil.copyfile(recipe["waiter"], waiter)
         sign(disc, [setup, waiter], epoch, args.unsigned)
+        built = {}
         for component in disc.components:
-            if component.nsis:
-                component.installer = nsis.build(component.nsis, out / "installers" / component.id)
-                say(f"{component.nsis}: built into {component.installer / 'setup.exe'}")
-        if not recipe.get("standin") and any(c.installer is None for c in disc.components):
+            for lang, given in list(component.installers.items()):
+                if given.is_file() and given.suffix.lower() == ".nsi":
+                    if given not in built:
+                        built[given] = nsis.build(given, out / "installers" / f"{component.id}-{len(built) + 1}")
+                        say(f"{given}: built into {built[given] / 'setup.exe'}")
+                    component.installers[lang] = built[given]
+        if not recipe.get("standin") and any(lang.key not in c.installers for c in disc.components
+                                            for lang in disc.languages):
             raise programs.BuildError("the stand-in installer is not built (tests are off)")
-        standins = disc_folder.lay_out(disc, folder, setup, waiter, recipe.get("standin"))
+        standins = disc_folder.lay_out(disc, unfinished, setup, waiter, recipe.get("standin"))
         for path in standins:
             say(f"{path}: no installer given, the demo stand-in stands in for it")
         try:
-            iso_image.make_iso(folder, iso, disc.volume_id, epoch)
+            iso_image.make_iso(unfinished, iso, disc.volume_id, epoch)
         except iso_image.IsoImageError as error:
             raise programs.BuildError(f"making {iso.name}: {error}") from error
+        build_folder.finish(out, "disc")
         walkthrough_plan.write(disc, out / "walkthrough.json", folder, iso)
     except (programs.BuildError, nsis.NsisError, OSError) as error:
         print(f"make-disc: {error}", file=sys.stderr)
-        if iso.is_file():
-            iso.unlink()
+        build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc"))
         return 1
     say(f"{disc.name}: {setup}, {folder}, {iso} and {out / 'walkthrough.json'}")
     print_hashes(folder, iso)

@@ -19,6 +19,7 @@ class Geometry:
 class Message:
     text: str
     geometry: Geometry
+    no_prefix: bool = False      # SS_NOPREFIX on its static: an '&' shows as written
 
 
 @dataclass
@@ -53,8 +54,9 @@ class Component:
     id: str
     folders: dict                # language key -> disc folder (backslashes)
     titles: dict                 # language key -> watched window title
-    installer: Optional[Path]    # folder holding the real setup.exe, or None: the stand-in
-    nsis: Optional[Path] = None  # an NSIS script that make-disc builds into setup.exe
+    installers: dict             # language key -> folder holding the real setup.exe;
+                                 # a language without one gets the stand-in
+    installers_by_language: bool = False   # given as a text by language
     walkthrough: str = "fail"    # check-disc, when the installer cannot be driven to its end
 
 

@@ -17,15 +17,6 @@ from .problems import Problems
 KIT = Path(__file__).resolve().parent
 REPO = KIT.parent
 
-# Linux locales that make Wine use a language, by primary language id.
-LOCALES = {7: "de_DE.UTF-8", 9: "en_US.UTF-8", 10: "es_ES.UTF-8", 12: "fr_FR.UTF-8",
-           16: "it_IT.UTF-8", 17: "ja_JP.UTF-8", 18: "ko_KR.UTF-8", 19: "nl_NL.UTF-8",
-           21: "pl_PL.UTF-8", 22: "pt_BR.UTF-8", 25: "ru_RU.UTF-8", 29: "sv_SE.UTF-8",
-           4: "zh_CN.UTF-8"}
-# ANSI code pages by primary language id, when the manifest does not say.
-CODE_PAGES = {7: 1252, 9: 1252, 10: 1252, 12: 1252, 16: 1252, 19: 1252, 29: 1252,
-              17: 932, 18: 949, 4: 936, 21: 1250, 25: 1251}
-
 PRODUCT_KEYS = ("name", "version", "company", "copyright", "description")
 LANGUAGE_KEYS = ("key", "name", "primary_id", "sublanguage_id", "code_page", "default", "locale",
                  "dialog_base", "script_base", "caption", "ok", "cancel", "messages", "copyright",
@@ -66,13 +57,29 @@ class Reader:
                 self.problems.add(f"{key}.{name}" if key else name, f"unknown key; {hint}")
 
     def path(self, value, key, must_exist=True, folder=None):
+        """The absolute path of a manifest path, or None (with a mistake) when it
+        cannot be one; folder=False asks for a regular file, True for a folder."""
         if value is None:
             return None
-        path = (self.root / value).resolve()
-        if must_exist and not path.exists():
+        if not isinstance(value, str):
+            self.problems.add(key, "must be a path in quotes")
+            return None
+        if not value or "\0" in value:
+            self.problems.add(key, "must be a path (it is empty or holds a NUL)")
+            return None
+        try:
+            path = (self.root / value).resolve()
+            exists, is_dir, is_file = path.exists(), path.is_dir(), path.is_file()
+        except (OSError, ValueError, RuntimeError) as error:
+            self.problems.add(key, f"{value[:80]!r} cannot be used: {getattr(error, 'strerror', None) or error}")
+            return None
+        if must_exist and not exists:
             self.problems.add(key, f"{value} does not exist (paths are relative to {self.root})")
-        elif folder is not None and path.exists() and path.is_dir() != folder:
-            self.problems.add(key, f"{value} must be a {'folder' if folder else 'file'}")
+        elif folder is True and exists and not is_dir:
+            self.problems.add(key, f"{value} must be a folder")
+        elif folder is False and exists and not is_file:
+            self.problems.add(key, f"{value} must be a file" + ("" if is_dir else " (it is a device or other special file)"))
+            return None
         return path
 
     def per_language(self, table, name, key, languages, required=True, fix=""):
@@ -142,9 +149,12 @@ class Reader:
                                fix="add the Windows primary language id, e.g. primary_id = 9 for English")
             if primary and not 0 < primary < 0x400:
                 self.problems.add(f"{key}.primary_id", f"{primary} is not a primary language id (1 to 1023)")
-            sub = self.get(table, "sublanguage_id", f"{key}.sublanguage_id", int, 1)
-            code_page = self.get(table, "code_page", f"{key}.code_page", int, CODE_PAGES.get(primary),
-                                 required=primary not in CODE_PAGES,
+            first = known_texts.built_in(primary)
+            sub = self.get(table, "sublanguage_id", f"{key}.sublanguage_id", int,
+                           first.sublanguage_id if first else 1)
+            builtin = known_texts.built_in(primary, sub)
+            code_page = self.get(table, "code_page", f"{key}.code_page", int,
+                                 builtin.code_page if builtin else None, required=builtin is None,
                                  fix="add the language's ANSI code page, e.g. code_page = 1252")
             if code_page is not None:
                 try:
@@ -152,7 +162,6 @@ class Reader:
                 except LookupError:
                     self.problems.add(f"{key}.code_page", f"{code_page} is not a code page the kit knows")
                     code_page = None
-            known = known_texts.KNOWN.get(primary, {})
             missing = []
 
             def text(name, fallback):
@@ -163,9 +172,9 @@ class Reader:
                         missing.append(name)
                 return value or ""
 
-            caption = text("caption", known.get("caption"))
-            ok = text("ok", known.get("ok"))
-            cancel = text("cancel", known.get("cancel"))
+            caption = text("caption", builtin and builtin.caption)
+            ok = text("ok", builtin and builtin.ok)
+            cancel = text("cancel", builtin and builtin.cancel)
             given = self.get(table, "messages", f"{key}.messages", dict, {})
             self.known(given, f"{key}.messages", known_texts.MESSAGE_KEYS)
             messages = {}
@@ -174,9 +183,10 @@ class Reader:
                 if value is not None and not isinstance(value, str):
                     self.problems.add(f"{key}.messages.{name}", "must be a text")
                     value = None
-                if value is None and name in known.get("messages", {}):
-                    value = known["messages"][name]
-                    geo = Geometry(*known["geometry"][name])
+                if value is None and builtin is not None:
+                    value = builtin.messages[name]
+                    laid_out = builtin.geometry.get(name)
+                    geo = Geometry(*laid_out) if laid_out else None
                 elif value is None:
                     missing.append(f"messages.{name}")
                     value, geo = "", None
@@ -184,7 +194,9 @@ class Reader:
                     geo = None
                 if geo is None:
                     geo = geometry.message_geometry(value or " ", name == "old_windows")
-                messages[name] = Message(value, geo)
+                # The launcher's own messages but the copy failure show '&' as
+                # written; that one, and confirmations, only when they hold one.
+                messages[name] = Message(value, geo, no_prefix=name != "copy_failed" or "&" in value)
             if missing:
                 self.problems.add(key, f"the kit has no texts for primary language id {primary}; "
                                   f"give {', '.join(missing)} (see the English ones in authoring/known_texts.py)")
@@ -193,8 +205,8 @@ class Reader:
                 self.problems.add(f"{key}.menu_dialog", "must be [width, height] in dialog units")
                 menu_dialog = None
             background = self.get(table, "background", f"{key}.background", str, None)
-            locale = self.get(table, "locale", f"{key}.locale", str, LOCALES.get(primary),
-                              required=primary not in LOCALES,
+            locale = self.get(table, "locale", f"{key}.locale", str,
+                              builtin.locale if builtin else None, required=builtin is None,
                               fix='add the Linux locale that makes Wine use it, e.g. locale = "es_ES.UTF-8"')
             languages.append(Language(
                 key=tag, name=self.get(table, "name", f"{key}.name", str, tag),
@@ -227,9 +239,18 @@ class Reader:
             self.known(table, key, ("id", "folder", "title", "installer", "walkthrough"))
             cid = self.get(table, "id", f"{key}.id", str, f"component{i}", required=True,
                            fix='add id = "name", which install steps use as { component = "name" }')
-            installer = self.installer(self.get(table, "installer", f"{key}.installer", str, None),
-                                       f"{key}.installer")
-            nsis = installer if installer and installer.is_file() else None
+            by_language = isinstance(table.get("installer"), dict)
+            installers = {}
+            if "installer" in table:
+                given = self.per_language(table, "installer", f"{key}.installer", keys,
+                                          fix="the installer's setup.exe, or the folder holding it")
+                found = {}
+                for lang, value in given.items():
+                    if value not in found:
+                        found[value] = self.installer(
+                            value, f"{key}.installer.{lang}" if by_language else f"{key}.installer")
+                    if found[value] is not None:
+                        installers[lang] = found[value]
             walkthrough = self.get(table, "walkthrough", f"{key}.walkthrough", str, "fail")
             if walkthrough not in ("fail", "skip"):
                 self.problems.add(f"{key}.walkthrough", f"{walkthrough!r} is not a choice; give \"fail\" "
@@ -242,7 +263,8 @@ class Reader:
                          self.per_language(table, "folder", f"{key}.folder", keys).items()},
                 titles=self.per_language(table, "title", f"{key}.title", keys,
                                          fix="the exact title of the window its installer shows"),
-                installer=None if nsis else installer, nsis=nsis, walkthrough=walkthrough))
+                installers=installers, installers_by_language=by_language,
+                walkthrough=walkthrough))
         return components
 
     def installer(self, value, key):
@@ -321,6 +343,9 @@ class Reader:
                 self.problems.add(key, "give both x and y, or neither (then the kit lays the menu out)")
             confirmations = {}
             steps = []
+            if kind == "exit" and "steps" in table:
+                self.problems.add(f"{key}.steps", "the exit button (button 1) takes no steps; "
+                                  "give the install buttons after it")
             if kind == "install":
                 texts = self.per_language(table, "confirmation", f"{key}.confirmation", keys,
                                           fix="the text its confirmation dialog shows")
@@ -331,7 +356,8 @@ class Reader:
                     geo = layouts.get(lang)
                     if geo is not None:
                         geo = self.geometry(geo, f"{key}.confirmation_geometry.{lang}")
-                    confirmations[lang] = Message(value, geo or geometry.confirmation_geometry(value or " "))
+                    confirmations[lang] = Message(value, geo or geometry.confirmation_geometry(value or " "),
+                                                  no_prefix="&" in value)
                 raw_steps = self.get(table, "steps", f"{key}.steps", list, [], required=True,
                                      fix='add steps = [ { component = "name" } ]')
                 if "steps" in table and not raw_steps:
@@ -358,8 +384,8 @@ class Reader:
         if self.overrides.get("unsigned"):
             # A rebuild to check a signed disc against: the signer's
             # certificate need not be on this machine.
-            return Signing(None, table.get("password_env", "DISC_SIGNING_PASSWORD"), None)
-        certificate = self.overrides.get("certificate") or table.get("certificate")
+            return Signing(None, "DISC_SIGNING_PASSWORD", None)
+        certificate = self.overrides.get("certificate") or self.get(table, "certificate", "signing.certificate", str)
         cert_path = None
         if certificate:
             if self.overrides.get("certificate"):
@@ -369,8 +395,10 @@ class Reader:
             else:
                 cert_path = self.path(certificate, "signing.certificate", folder=False)
         return Signing(cert_path,
-                       self.overrides.get("password_env") or table.get("password_env", "DISC_SIGNING_PASSWORD"),
-                       self.overrides.get("timestamp_url") or table.get("timestamp_url"))
+                       self.overrides.get("password_env")
+                       or self.get(table, "password_env", "signing.password_env", str, "DISC_SIGNING_PASSWORD"),
+                       self.overrides.get("timestamp_url")
+                       or self.get(table, "timestamp_url", "signing.timestamp_url", str))
 
     def read(self, data):
         disc_table = self.get(data, "disc", "disc", dict, {})

@@ -50,7 +50,7 @@ def message_dialog(lang, name, message):
     g = message.geometry
     offset = MESSAGE_OFFSETS[name]
     control = "-1" if name == "copy_failed" else "100"
-    nopref = "" if name == "copy_failed" else ", SS_NOPREFIX"
+    nopref = ", SS_NOPREFIX" if message.no_prefix else ""
     lines = [f"{lang.dialog_base + offset} DIALOG 0, 0, {g.size[0]}, {g.size[1]}",
              f"STYLE {MESSAGE_STYLE}", f"CAPTION {quoted(lang.caption)}", FONT, "BEGIN",
              f"    LTEXT {quoted(message.text)}, {control}, {', '.join(map(str, g.text))}{nopref}",
@@ -65,7 +65,8 @@ def confirmation_dialog(lang, number, message):
     g = message.geometry
     return [f"{lang.dialog_base + 48 + number} DIALOG 0, 0, {g.size[0]}, {g.size[1]}",
             f"STYLE {CONFIRM_STYLE}", FONT, "BEGIN",
-            f"    LTEXT {quoted(message.text)}, -1, {', '.join(map(str, g.text))}",
+            f"    LTEXT {quoted(message.text)}, -1, {', '.join(map(str, g.text))}"
+            + (", SS_NOPREFIX" if message.no_prefix else ""),
             f"    DEFPUSHBUTTON {quoted(lang.ok)}, IDOK, {g.ok[0]}, {g.ok[1]}, 50, 14",
             f"    PUSHBUTTON {quoted(lang.cancel)}, IDCANCEL, {g.cancel[0]}, {g.cancel[1]}, 50, 14",
             "END"]

@@ -4,7 +4,7 @@ import difflib
 import os
 import re
 
-from . import commands
+from . import commands, disc_names
 
 # Joliet names: up to 64 characters, none of these; the plain ISO 9660 tree
 # gets 8.3 names made by xorriso, which Windows does not read.
@@ -70,12 +70,13 @@ def disc_entries(disc):
                 path = name if rel == "." else os.path.join(rel, name)
                 add(path.replace(os.sep, "\\"), name in dirs)
     for component in disc.components:
-        for folder in component.folders.values():
+        for lang, folder in component.folders.items():
             for name in ("tarrywin.exe", "tarrywin.ini", "setup.exe"):
                 add(folder + "\\" + name, False)
-            if component.installer and component.installer.is_dir():
-                for here, dirs, names in os.walk(component.installer):
-                    rel = os.path.relpath(here, component.installer)
+            installer = component.installers.get(lang)
+            if installer and installer.is_dir():
+                for here, dirs, names in os.walk(installer):
+                    rel = os.path.relpath(here, installer)
                     for name in dirs + names:
                         path = name if rel == "." else os.path.join(rel, name)
                         add(folder + "\\" + path.replace(os.sep, "\\"), name in dirs)
@@ -129,7 +130,7 @@ def check_texts(disc, problems):
         def hint(*texts):
             return (f"not every character can be written in code page {cp} ({lang.name}): "
                     f"{unwritable(texts, cp)}; change the text or the code page")
-        for name in ("caption", "ok", "cancel"):
+        for name in ("name", "caption", "ok", "cancel", "title", "footer"):
             if not encodes(getattr(lang, name), cp):
                 problems.add(f"{key}.{name}", hint(getattr(lang, name)))
         for name, message in lang.messages.items():
@@ -138,6 +139,9 @@ def check_texts(disc, problems):
         for b in disc.buttons:
             if not b.labels.get(lang.key, "x").strip():
                 problems.add(f"button[{b.number}].label.{lang.key}", "is empty")
+            for name, texts in (("label", b.labels), ("sublabel", b.sublabels)):
+                if not encodes(texts.get(lang.key, ""), cp):
+                    problems.add(f"button[{b.number}].{name}.{lang.key}", hint(texts[lang.key]))
             message = b.confirmations.get(lang.key)
             if message is not None:
                 if not message.text.strip():
@@ -254,5 +258,6 @@ def validate(disc, problems):
     check_names(disc, problems)
     check_sources(disc, problems)
     check_commands(disc, problems)
+    disc_names.check_disc_names(disc, problems)
     if not disc.components and any(s.kind == "component" for b in disc.buttons for s in b.steps):
         problems.add("component", "install steps name components, but there is no [[component]]")

@@ -10,7 +10,7 @@ def step_plan(disc, lang, step, entries):
     if step.kind == "component":
         c = disc.component(step.component)
         return {"kind": "component", "component": c.id, "folder": c.folders[lang.key],
-                "window": c.titles[lang.key], "standin": c.installer is None and c.nsis is None,
+                "window": c.titles[lang.key], "standin": lang.key not in c.installers,
                 "walkthrough": c.walkthrough}
     if step.kind == "run":
         return {"kind": "run", "program": step.program, "window": step.window}

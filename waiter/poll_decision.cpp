@@ -1,12 +1,16 @@
 // PURPOSE: the poll decision; see poll_decision.h.
 #include "poll_decision.h"
 
+Liveness InstallerLiveness(const PollFacts& facts) {
+    // The job also covers the processes setup.exe started before ending.
+    if (facts.job != kLivenessUnknown) return facts.job;
+    if (facts.process == kAlive || facts.descendants == kAlive) return kAlive;
+    return facts.process;
+}
+
 bool PollEndsWaiting(PollMemory& memory, bool watchingTitle, const PollFacts& facts) {
-    if (!watchingTitle) {
-        // The job also covers the processes setup.exe started before ending.
-        Liveness installer = facts.job != kLivenessUnknown ? facts.job : facts.process;
-        return installer == kEnded;
-    }
+    Liveness installer = InstallerLiveness(facts);
+    if (!watchingTitle) return installer == kEnded;
     switch (facts.title) {
     case kTitlePresent:
         memory.titleSeen = true;
@@ -14,7 +18,7 @@ bool PollEndsWaiting(PollMemory& memory, bool watchingTitle, const PollFacts& fa
         return false;
     case kTitleAbsent:
         if (memory.titleSeen) return true;
-        if (facts.job != kEnded) {
+        if (installer != kEnded) {
             memory.emptyHeld = false;
             return false;
         }
@@ -25,7 +29,7 @@ bool PollEndsWaiting(PollMemory& memory, bool watchingTitle, const PollFacts& fa
         }
         return facts.now - memory.emptySince >= kEmptyJobGraceMs;
     case kTitleUnread:
-        // Decides nothing; an empty job stays empty, so the hold goes on.
+        // Decides nothing; an ended installer stays ended, so the hold goes on.
         break;
     }
     return false;

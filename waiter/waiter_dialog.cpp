@@ -66,6 +66,7 @@ void OnTimer(HWND dialog, WaiterDialog& waiter) {
     facts.job = JobLiveness(waiter.installer);
     facts.process = ProcessLiveness(waiter.installer);
     facts.now = GetTickCount();
+    facts.descendants = facts.job == kLivenessUnknown ? DescendantsLiveness(waiter.installer) : kLivenessUnknown;
     if (PollEndsWaiting(waiter.poll, watchingTitle, facts)) EndDialog(dialog, IDOK);
     SetTimer(dialog, ID_POLL_TIMER, kPollIntervalMs, 0);
 }
@@ -98,14 +99,9 @@ bool OnCommand(HWND dialog, WORD id) {
 }  // namespace
 
 void InitWaiterDialog(WaiterDialog& waiter, HINSTANCE instance) {
+    // All zero: no title, nothing seen, no installer started, no error.
+    ZeroMemory(&waiter, sizeof waiter);
     waiter.iconHandle = LoadIconA(instance, MAKEINTRESOURCEA(IDI_WAITER));
-    waiter.watchedTitle[0] = '\0';
-    waiter.poll.titleSeen = false;
-    waiter.poll.emptyHeld = false;
-    waiter.poll.emptySince = 0;
-    waiter.installer.process = 0;
-    waiter.installer.job = 0;
-    waiter.exitCode = 0;
 }
 
 INT_PTR CALLBACK WaiterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

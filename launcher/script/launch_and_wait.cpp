@@ -16,15 +16,19 @@ namespace {
 const DWORD kFindWindowInterval = 500;
 const DWORD kWatchWindowInterval = 2000;
 
+// Without a process handle (the shell handed the file to a program already
+// running) nothing tells when the window can no longer come: that counts as
+// ended from the start.
 bool HasEnded(HANDLE process) {
-    return process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    return !process || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
 }
 
 // Looks for the first window titled title until there is one, or until the
 // started process has ended and no such window has been there for
 // kEndedProgramGraceMs: a program that handed its work to another process
 // leaves it that long to open the window, and a program that ended without
-// one does not keep the script waiting for ever. Null when the wait gave up.
+// one, or a running program that took the file and shows no such window,
+// does not keep the script waiting for ever. Null when the wait gave up.
 HWND FindTitledWindow(const char* title, HANDLE started) {
     bool holding = false;
     DWORD endedSince = 0;

@@ -13,7 +13,9 @@ const DWORD kEndedProgramGraceMs = 10000;
 // started process itself when windowTitle is null, otherwise the owner of the
 // first top-level window titled windowTitle. With a title, the wait also
 // returns when the started process has ended and no window with the title
-// has been there for kEndedProgramGraceMs (the window is then not coming).
+// has been there for kEndedProgramGraceMs (the window is then not coming);
+// when the shell gives no process (a document handed to a program already
+// running), that period starts at once.
 // The caller's current directory is back as it was on return, on the
 // failure path too. Otherwise there is no time limit. Raises -14 when memory
 // runs out, or -N when the folder cannot be made current or the shell cannot

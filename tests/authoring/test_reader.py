@@ -25,7 +25,7 @@ class DemoManifest(unittest.TestCase):
         self.assertEqual(french.cancel, "Annuler")
         self.assertEqual(french.caption, "Installation")
         self.assertEqual(french.messages["launch_failed"].text,
-                         known_texts.KNOWN[12]["messages"]["launch_failed"])
+                         known_texts.built_in(12).messages["launch_failed"])
         self.assertEqual(french.messages["old_windows"].geometry.cancel, (163, 72))
 
     def test_sizes_come_from_the_pictures(self):
@@ -64,6 +64,66 @@ class Defaults(unittest.TestCase):
             disc, report = load(sample.manifest)
             self.assertIsNone(report)
             self.assertEqual([(l.dialog_base, l.script_base) for l in disc.languages], [(200, 1010), (100, 1000)])
+
+
+def with_second_language(table):
+    """The sample with its Spanish language replaced by the given keys, and
+    its one non-ASCII title made ASCII, so any code page can write it; when
+    that language is English, the first one becomes German."""
+    start = MANIFEST.index('key = "es"\n') + len('key = "es"\n')
+    end = MANIFEST.index("\n[[component]]")
+    text = (MANIFEST[:start] + table + MANIFEST[end:]).replace("Instalación de App", "App Installer")
+    if table.startswith("primary_id = 9\n"):
+        text = text.replace('key = "en"\nprimary_id = 9', 'key = "en"\nprimary_id = 7', 1)
+    return text
+
+
+class BuiltInLanguages(unittest.TestCase):
+    def test_each_built_in_language_needs_no_texts(self):
+        for b in known_texts.BUILT_IN:
+            with self.subTest(b.name), SampleDisc(with_second_language(
+                    f"primary_id = {b.primary_id}\nsublanguage_id = {b.sublanguage_id}\n")) as sample:
+                disc, report = load(sample.manifest)
+                self.assertIsNone(report)
+                lang = disc.language("es")
+                self.assertEqual((lang.code_page, lang.locale, lang.caption, lang.ok, lang.cancel),
+                                 (b.code_page, b.locale, b.caption, b.ok, b.cancel))
+                self.assertEqual({k: m.text for k, m in lang.messages.items()}, b.messages)
+                for m in lang.messages.values():
+                    m.text.encode(f"cp{b.code_page}")
+
+    def test_ids_pick_the_language(self):
+        # (primary id, sublanguage id or None, built-in tag, sublanguage the disc gets)
+        for primary, sub, tag, disc_sub in ((4, None, "zh-cn", 2), (4, 1, "zh-tw", 1), (4, 2, "zh-cn", 2),
+                                            (22, None, "pt-br", 1), (22, 2, "pt", 2), (9, 2, "en", 2),
+                                            (20, None, "no", 1), (10, None, "es", 1), (4, 3, "zh-tw", 3),
+                                            (4, 4, "zh-cn", 4), (10, 3, "es", 3)):
+            table = f"primary_id = {primary}\n" + (f"sublanguage_id = {sub}\n" if sub else "")
+            with self.subTest(primary=primary, sub=sub), SampleDisc(with_second_language(table)) as sample:
+                disc, report = load(sample.manifest)
+                self.assertIsNone(report)
+                lang = disc.language("es")
+                b = next(b for b in known_texts.BUILT_IN if b.tag == tag)
+                self.assertEqual((lang.sublanguage_id, lang.caption, lang.code_page, lang.locale),
+                                 (disc_sub, b.caption, b.code_page, b.locale))
+
+    def test_the_author_overrides_single_texts(self):
+        table = ('primary_id = 21\ncancel = "Przerwij"\n[language.messages]\n'
+                 'copy_failed = "Kopiowanie nie powiodło się."\n')
+        with SampleDisc(with_second_language(table)) as sample:
+            disc, report = load(sample.manifest)
+            self.assertIsNone(report)
+            polish = disc.language("es")
+            b = known_texts.built_in(21)
+            self.assertEqual((polish.ok, polish.cancel, polish.code_page), ("OK", "Przerwij", 1250))
+            self.assertEqual(polish.messages["copy_failed"].text, "Kopiowanie nie powiodło się.")
+            self.assertEqual(polish.messages["launch_failed"].text, b.messages["launch_failed"])
+
+    def test_built_in_tags_are_distinct_and_cover_the_windows_95_languages(self):
+        tags = [b.tag for b in known_texts.BUILT_IN]
+        self.assertEqual(len(tags), len(set(tags)))
+        self.assertTrue({"es", "it", "pt-br", "pt", "nl", "sv", "da", "no", "fi", "pl", "cs", "hu", "ru",
+                         "el", "tr", "ja", "ko", "zh-cn", "zh-tw", "en", "fr", "de"} <= set(tags))
 
 
 class LineNumbers(unittest.TestCase):

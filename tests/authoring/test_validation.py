@@ -55,10 +55,6 @@ CASES = [
      "component[1].folder.es", "64 characters"),
     ("invalid volume id", 'volume_id = "SAMPLE_DISC"', 'volume_id = "sample disc"',
      "disc.volume_id", "A-Z, 0-9 and _"),
-    ("new language without its texts", 'copy_failed = "Se produjo un error al copiar los archivos."', "",
-     "language[2]", "give messages.copy_failed"),
-    ("new language without captions", 'caption = "Instalación"\nok = "Aceptar"\n', "",
-     "language[2]", "give caption, ok"),
     ("unknown component", '{ component = "app" }', '{ component = "ap" }',
      "button[2].steps[1].component", "no [[component]] has id 'ap'"),
     ("first button installs", 'kind = "exit"', 'kind = "install"',
@@ -83,11 +79,13 @@ CASES = [
      "component[1].installer", "must be the installer's setup.exe, the folder holding it, or an NSIS script"),
     ("walkthrough neither fail nor skip", 'id = "app"', 'id = "app"\nwalkthrough = "ignore"',
      "component[1].walkthrough", "'ignore' is not a choice; give \"fail\""),
+    ("installer by language without one language", 'id = "app"', 'id = "app"\ninstaller = { en = "files" }',
+     "component[1].installer.es", "missing for language es"),
+    ("installer by language without setup.exe", 'id = "app"',
+     'id = "app"\ninstaller = { en = "files", es = "files/manuals" }',
+     "component[1].installer.es", "holds no setup.exe"),
     ("folder too deep for ISO 9660", 'es = "app\\\\espanol"', 'es = "a\\\\b\\\\c\\\\d\\\\e\\\\f\\\\g\\\\h"',
      "component[1].folder.es", "deeper than the 7 folder levels"),
-    # A character from a private-use plane, which no font draws.
-    ("label no font draws", 'label = { en = "Install App"', 'label = { en = "Install \U0010FFFD"',
-     "button[2].label.en", "no font on this machine draws"),
     ("a misspelt key", 'label = { en = "Install App"', 'lable = { en = "x" }\nlabel = { en = "Install App"',
      "button[2].lable", "unknown key; did you mean label?"),
     ("a misspelt message", 'launch_failed = "No se', 'lanch_failed = "x"\nlaunch_failed = "No se',
@@ -96,17 +94,53 @@ CASES = [
 ]
 
 
+# The sample's second language made one the kit has no texts for.
+UNKNOWN_LANGUAGE = MANIFEST.replace('name = "Spanish"\nprimary_id = 10',
+                                    'name = "Icelandic"\nprimary_id = 15\ncode_page = 1252\n'
+                                    'locale = "is_IS.UTF-8"')
+
+UNKNOWN_LANGUAGE_CASES = [
+    ("new language without its texts", 'copy_failed = "Se produjo un error al copiar los archivos."', "",
+     "language[2]", "give messages.copy_failed"),
+    ("new language without captions", 'caption = "Instalación"\nok = "Aceptar"\n', "",
+     "language[2]", "give caption, ok"),
+    ("new language without code page", 'code_page = 1252\n', "",
+     "language[2].code_page", "missing; add the language's ANSI code page"),
+    ("new language without locale", 'locale = "is_IS.UTF-8"', "",
+     "language[2].locale", "missing; add the Linux locale"),
+]
+
+
+def assert_refused(test, base, cases):
+    for what, old, new, key, words in cases:
+        with test.subTest(what):
+            test.assertIn(old, base)
+            with SampleDisc(base.replace(old, new, 1)) as sample:
+                disc, report = load(sample.manifest)
+                test.assertIsNone(disc)
+                lines = [line for line in report.splitlines() if f" {key}: " in line]
+                test.assertTrue(lines, f"no message for {key} in:\n{report}")
+                test.assertTrue(any(words in line for line in lines), report)
+
+
+# English in code page 932, which writes the user-defined characters from
+# U+E000 on: one of them is a character no font draws.
+JAPANESE_CODE_PAGE = MANIFEST.replace('primary_id = 9\n', 'primary_id = 9\ncode_page = 932\n', 1)
+FONT_CASES = [
+    ("label no font draws", 'label = { en = "Install App"', 'label = { en = "Install \uE000"',
+     "button[2].label.en", "no font on this machine draws"),
+]
+
+
 class ValidationMessages(unittest.TestCase):
     def test_each_mistake_names_its_key(self):
-        for what, old, new, key, words in CASES:
-            with self.subTest(what):
-                self.assertIn(old, MANIFEST)
-                with SampleDisc(MANIFEST.replace(old, new, 1)) as sample:
-                    disc, report = load(sample.manifest)
-                    self.assertIsNone(disc)
-                    lines = [line for line in report.splitlines() if f" {key}: " in line]
-                    self.assertTrue(lines, f"no message for {key} in:\n{report}")
-                    self.assertTrue(any(words in line for line in lines), report)
+        assert_refused(self, MANIFEST, CASES)
+
+    def test_a_text_no_font_draws(self):
+        assert_refused(self, JAPANESE_CODE_PAGE, FONT_CASES)
+
+    def test_a_language_without_built_in_texts_must_give_them(self):
+        assert_refused(self, UNKNOWN_LANGUAGE, UNKNOWN_LANGUAGE_CASES)
 
     def test_the_valid_sample_has_no_message(self):
         with SampleDisc() as sample:

@@ -143,6 +143,48 @@ class DiscFolder(unittest.TestCase):
             self.assertFalse(plan["languages"][0]["buttons"][1]["steps"][0]["standin"])
 
 
+    def test_one_installer_per_language(self):
+        text = MANIFEST.replace('id = "app"', 'id = "app"\n'
+                                'installer = { en = "installer_en", es = "installer_es/setup.exe" }')
+        with SampleDisc(text) as sample, tempfile.TemporaryDirectory() as tmp:
+            for lang in ("en", "es"):
+                (sample.root / f"installer_{lang}").mkdir()
+                (sample.root / f"installer_{lang}" / "setup.exe").write_bytes(lang.encode())
+            disc, report = load(sample.manifest)
+            self.assertIsNone(report)
+            self.assertEqual({k: p.name for k, p in disc.components[0].installers.items()},
+                             {"en": "installer_en", "es": "installer_es"})
+            tmp = Path(tmp)
+            for name in ("setup", "waiter", "standin"):
+                (tmp / name).write_bytes(name.encode())
+            self.assertEqual(disc_folder.lay_out(disc, tmp / "disc", tmp / "setup", tmp / "waiter",
+                                                 tmp / "standin"), [])
+            self.assertEqual((tmp / "disc" / "app" / "english" / "setup.exe").read_bytes(), b"en")
+            self.assertEqual((tmp / "disc" / "app" / "espanol" / "setup.exe").read_bytes(), b"es")
+
+
+class Ampersands(unittest.TestCase):
+    """An '&' in a static text is shown as written: such a static gets
+    SS_NOPREFIX; statics without one keep the shipped set's styles."""
+
+    def test_table(self):
+        text = (MANIFEST.replace('es = "Instalando App."', 'es = "Instalando A & B."')
+                .replace('copy_failed = "Se produjo', 'copy_failed = "A & B: se produjo'))
+        with SampleDisc(text) as sample:
+            disc, report = load(sample.manifest)
+            self.assertIsNone(report)
+            files = {"palette": "p.bin", "icon": "i.ico", "manifest": "m.xml",
+                     "en": {"background": "b", 1: "1", 2: "2"}, "es": {"background": "b", 1: "1", 2: "2"}}
+            rc = resource_script.resource_script(disc, files).splitlines()
+        for start, no_prefix in (('    LTEXT "Instalando A & B."', True), ('    LTEXT "Installing App."', False),
+                                 ('    LTEXT "A & B: se produjo', True),
+                                 ('    LTEXT "An error occurred while copying', False),
+                                 ('    LTEXT "Could not start up', True)):
+            with self.subTest(start):
+                line = next(line for line in rc if line.startswith(start))
+                self.assertEqual(line.endswith(", SS_NOPREFIX"), no_prefix, line)
+
+
 class WalkthroughPlan(unittest.TestCase):
     def test_sample_plan(self):
         with SampleDisc() as sample:

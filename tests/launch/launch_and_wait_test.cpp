@@ -226,4 +226,54 @@ TEST_F(LaunchTest, WithoutTitleAndWithoutAProcessFromTheShellReturnsAtOnce) {
     EXPECT_EQ(callerDirectory_, CurrentDirectory());
 }
 
+// With a title and no process from the shell: the running program that took
+// the document is waited for while it shows a window with the title; when no
+// such window comes, the wait ends after the grace period.
+class TitledDocumentTest : public LaunchTest {
+protected:
+    void HandDocumentToRunningProgram(bool showsTitle) {
+        std::string title = UniqueTitle();
+        HANDLE release;
+        std::string releaseName = NewEvent(&release);
+        std::string service = "LaunchWaitTitled" + std::to_string(GetCurrentProcessId());
+        std::vector<std::string> server = {"log=" + log_, "dde_service=" + service, "release_event=" + releaseName};
+        if (showsTitle) server.push_back("title=" + title);
+        Section("server", server);
+        Section("command", {"log=" + log_});
+        RegisteredDocument document(".lwtdde", "\"" + program_ + "\" command", service);
+        ASSERT_TRUE(WriteTextFile(folder_ + "\\note.lwtdde", "a document"));
+        HANDLE running = StartChild("server");
+        ASSERT_NE(nullptr, running);
+        ASSERT_NE(0u, WaitForLog("server", "ready"));
+
+        DWORD started = GetTickCount();
+        LaunchOnWorker& launch = StartLaunch(folder_ + "\\note.lwtdde", title.c_str());
+        if (showsTitle) {
+            EXPECT_FALSE(launch.ReturnedWithin(kEndedProgramGraceMs + 1500)) << "gave up on a window that was there";
+            launch.LookAtReturn({running});
+            SetEvent(release);
+            ExpectReturnSoonAfterEnd(launch, running, callerDirectory_);
+        } else {
+            EXPECT_FALSE(launch.ReturnedWithin(kEndedProgramGraceMs - 2000))
+                << "returned before the window had time to come";
+            ASSERT_TRUE(launch.ReturnedWithin(2000 + 2 * kPromptly + 3000))
+                << "still waiting for a window that nothing is left to open";
+            EXPECT_GE(Elapsed(started, launch.returnedAt()), static_cast<long>(kEndedProgramGraceMs) - 500);
+            EXPECT_EQ(0, launch.code());
+            EXPECT_EQ(callerDirectory_, CurrentDirectory());
+            EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(running, 0)) << "the running program ended";
+        }
+        EXPECT_NE(0u, FindLog("server", "execute")) << "the document should have gone to the running program";
+        EXPECT_EQ(0u, FindLog("command", "started")) << "the shell started the program instead";
+    }
+};
+
+TEST_F(TitledDocumentTest, WithTitleAndWithoutAProcessFromTheShellGivesUpWhenNoWindowComes) {
+    HandDocumentToRunningProgram(false);
+}
+
+TEST_F(TitledDocumentTest, WithTitleAndWithoutAProcessFromTheShellWaitsForTheRunningProgramsWindow) {
+    HandDocumentToRunningProgram(true);
+}
+
 }  // namespace

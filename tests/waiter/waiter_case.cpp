@@ -83,6 +83,10 @@ WaiterCase::~WaiterCase() {
     RemoveTree(base_);
 }
 
+void WaiterCase::UseWaiterBuild(const std::string& fileName) {
+    EXPECT_TRUE(CopyInto(TestEnvironment("TEST_BIN") + "\\" + fileName, folder_ + "\\Tarrywin.exe"));
+}
+
 void WaiterCase::WatchTitle(const std::string& title) {
     WriteWaiterIni("[CHECK]\r\nSTRING=" + title + "\r\n");
 }

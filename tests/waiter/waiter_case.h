@@ -26,6 +26,9 @@ public:
     const std::string& folder() const { return folder_; }
     const std::string& base() const { return base_; }
 
+    // Puts a test build of the waiter (a file in the test programs' folder)
+    // in place of Tarrywin.exe.
+    void UseWaiterBuild(const std::string& fileName);
     // Tarrywin.INI with [CHECK] STRING=title, or the given text verbatim.
     void WatchTitle(const std::string& title);
     void WriteWaiterIni(const std::string& text);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "poll_sequences.h"
+#include "waiter/process_family.h"
 #include "waiter/text_rules.h"
 
 namespace {
@@ -72,10 +73,6 @@ TEST(PollDecision, WithATitleEndsAtTheFirstPollAfterTheWindowWasSeen) {
         {"seen at once", true, {kPresent, kAbsent}, 1},
         {"an unread walk decides nothing", true, {kPresent, kUnread, kPresent, kAbsent}, 3},
         {"an unread walk marks nothing", true, {kUnread, kAbsent, kAbsent}, -1},
-        // Without job objects nothing but the window counts, whatever the
-        // process does.
-        {"process ended, no job", true,
-         {{kTitleAbsent, kLivenessUnknown, kEnded}, {kTitleAbsent, kLivenessUnknown, kEnded}}, -1},
     };
     for (const SequenceCase& c : cases)
         EXPECT_EQ(c.endsAt, PollThatEnds(c.watchingTitle, c.polls)) << c.what;
@@ -126,6 +123,70 @@ TEST(PollDecision, WithATitleEndsWhenTheJobHasBeenEmptyWithNoWindowForTheGracePe
         EXPECT_EQ(c.endsAt, PollThatEnds(c.watchingTitle, c.polls)) << c.what;
 }
 
+// A poll on a system without job objects: setup.exe's process and its
+// descendants (kLivenessUnknown: the system has no process list).
+PollFacts NoJobAt(unsigned long now, TitleSearch title, Liveness process, Liveness descendants) {
+    PollFacts facts = {title, kLivenessUnknown, process, now, descendants};
+    return facts;
+}
+
+TEST(PollDecision, WithATitleAndNoJobEndsWhenSetupAndItsDescendantsHaveEndedForTheGracePeriod) {
+    const SequenceCase cases[] = {
+        // Windows 95 to ME, and any system where setup.exe could join no job.
+        {"setup.exe runs", true,
+         {NoJobAt(0, kTitleAbsent, kAlive, kEnded), NoJobAt(kGrace * 3, kTitleAbsent, kAlive, kEnded)}, -1},
+        {"setup.exe ended without a window", true,
+         {NoJobAt(0, kTitleAbsent, kAlive, kEnded), NoJobAt(500, kTitleAbsent, kEnded, kEnded),
+          NoJobAt(500 + kGrace - 1, kTitleAbsent, kEnded, kEnded), NoJobAt(500 + kGrace, kTitleAbsent, kEnded, kEnded)},
+         3},
+        {"a descendant still runs", true,
+         {NoJobAt(0, kTitleAbsent, kEnded, kAlive), NoJobAt(kGrace * 3, kTitleAbsent, kEnded, kAlive)}, -1},
+        {"the last descendant ends", true,
+         {NoJobAt(0, kTitleAbsent, kEnded, kAlive), NoJobAt(kGrace, kTitleAbsent, kEnded, kEnded),
+          NoJobAt(kGrace * 2 - 1, kTitleAbsent, kEnded, kEnded), NoJobAt(kGrace * 2, kTitleAbsent, kEnded, kEnded)},
+         3},
+        {"a descendant's window comes and goes", true,
+         {NoJobAt(0, kTitleAbsent, kEnded, kAlive), NoJobAt(500, kTitlePresent, kEnded, kAlive),
+          NoJobAt(1000, kTitleAbsent, kEnded, kAlive)},
+         2},
+        // Windows NT 4.0: only setup.exe's own process is known.
+        {"no process list, setup.exe runs", true,
+         {NoJobAt(0, kTitleAbsent, kAlive, kLivenessUnknown), NoJobAt(kGrace * 3, kTitleAbsent, kAlive, kLivenessUnknown)},
+         -1},
+        {"no process list, setup.exe ended", true,
+         {NoJobAt(0, kTitleAbsent, kEnded, kLivenessUnknown), NoJobAt(kGrace - 1, kTitleAbsent, kEnded, kLivenessUnknown),
+          NoJobAt(kGrace, kTitleAbsent, kEnded, kLivenessUnknown)},
+         2},
+        {"no process list, a window comes within the grace period", true,
+         {NoJobAt(0, kTitleAbsent, kEnded, kLivenessUnknown), NoJobAt(kGrace - 500, kTitlePresent, kEnded, kLivenessUnknown),
+          NoJobAt(kGrace * 3, kTitlePresent, kEnded, kLivenessUnknown), NoJobAt(kGrace * 3 + 500, kTitleAbsent, kEnded, kLivenessUnknown)},
+         3},
+        // A job, where there is one, is what counts.
+        {"the job outranks the process list", true,
+         {{kTitleAbsent, kAlive, kEnded, 0, kEnded}, {kTitleAbsent, kAlive, kEnded, kGrace * 3, kEnded}}, -1},
+        {"nothing known", true,
+         {NoJobAt(0, kTitleAbsent, kLivenessUnknown, kLivenessUnknown),
+          NoJobAt(kGrace * 3, kTitleAbsent, kLivenessUnknown, kLivenessUnknown)},
+         -1},
+    };
+    for (const SequenceCase& c : cases)
+        EXPECT_EQ(c.endsAt, PollThatEnds(c.watchingTitle, c.polls)) << c.what;
+}
+
+// Without a job the waiter ends at the same poll as with an empty one.
+TEST(PollDecision, NoJobEndsAsSoonAsAnEmptyJob) {
+    std::vector<PollFacts> withJob, withoutJob, withoutList;
+    for (unsigned long poll = 0; poll < 1000; ++poll) {
+        withJob.push_back({kTitleAbsent, kEnded, kEnded, poll * 500});
+        withoutJob.push_back(NoJobAt(poll * 500, kTitleAbsent, kEnded, kEnded));
+        withoutList.push_back(NoJobAt(poll * 500, kTitleAbsent, kEnded, kLivenessUnknown));
+    }
+    int ends = PollThatEnds(true, withJob);
+    EXPECT_EQ(20, ends);
+    EXPECT_EQ(ends, PollThatEnds(true, withoutJob));
+    EXPECT_EQ(ends, PollThatEnds(true, withoutList));
+}
+
 TEST(PollDecision, WithoutATitleEndsWithTheInstaller) {
     const SequenceCase cases[] = {
         {"no job, process runs", false,
@@ -135,11 +196,78 @@ TEST(PollDecision, WithoutATitleEndsWithTheInstaller) {
         {"job outlives the process", false,
          {{kTitleAbsent, kAlive, kEnded}, {kTitleAbsent, kEnded, kEnded}}, 1},
         {"nothing known", false, {{kTitleAbsent, kLivenessUnknown, kLivenessUnknown}}, -1},
+        {"no job, a descendant outlives the process", false,
+         {NoJobAt(0, kTitleAbsent, kEnded, kAlive), NoJobAt(500, kTitleAbsent, kEnded, kEnded)}, 1},
+        {"no job, the process outlives its descendants", false,
+         {NoJobAt(0, kTitleAbsent, kAlive, kEnded), NoJobAt(500, kTitleAbsent, kEnded, kEnded)}, 1},
         // Windows do not count without a title.
         {"window present", false, {{kTitlePresent, kLivenessUnknown, kEnded}}, 0},
     };
     for (const SequenceCase& c : cases)
         EXPECT_EQ(c.endsAt, PollThatEnds(c.watchingTitle, c.polls)) << c.what;
+}
+
+// One list of the system's processes: {id, parent id}, in the system's order.
+typedef std::vector<std::pair<unsigned long, unsigned long>> ProcessList;
+
+Liveness LookAt(ProcessFamily& family, const ProcessList& list) {
+    return FamilyLiveness(family, [&](auto visit) {
+        for (const auto& process : list) visit(process.first, process.second);
+        return true;
+    });
+}
+
+struct FamilyCase {
+    const char* what;
+    std::vector<ProcessList> lists;   // one a poll; setup.exe is process 100
+    std::vector<Liveness> expected;
+};
+
+TEST(FamilyLiveness, FollowsSetupsDescendantsByParentId) {
+    const FamilyCase cases[] = {
+        {"setup.exe alone", {{{4, 0}, {100, 4}}, {{4, 0}}}, {kEnded, kEnded}},
+        {"a child outlives setup.exe", {{{100, 4}, {200, 100}}, {{200, 100}}, {}}, {kAlive, kAlive, kEnded}},
+        {"a child found after setup.exe ended", {{{200, 100}, {7, 4}}, {{7, 4}}}, {kAlive, kEnded}},
+        {"a grandchild listed before its parent", {{{300, 200}, {100, 4}, {200, 100}}, {{300, 200}}, {}},
+         {kAlive, kAlive, kEnded}},
+        {"a grandchild whose parent has ended", {{{200, 100}}, {{300, 200}}, {{300, 200}}, {}},
+         {kAlive, kAlive, kAlive, kEnded}},
+        {"unrelated processes", {{{100, 4}, {500, 4}, {600, 500}}, {{500, 4}, {600, 500}}}, {kEnded, kEnded}},
+        // A descendant's id that an unrelated process takes once the
+        // descendant has ended and left the family.
+        {"an id reused later", {{{200, 100}}, {}, {{200, 4}}}, {kAlive, kEnded, kEnded}},
+        {"a process that names itself as parent", {{{100, 100}, {0, 0}}}, {kEnded}},
+    };
+    for (const FamilyCase& c : cases) {
+        ProcessFamily family;
+        StartFamily(family, 100);
+        for (size_t i = 0; i < c.lists.size(); ++i)
+            EXPECT_EQ(c.expected[i], LookAt(family, c.lists[i])) << c.what << ", list " << i;
+    }
+}
+
+TEST(FamilyLiveness, UnreadListDecidesNothing) {
+    ProcessFamily family;
+    StartFamily(family, 100);
+    EXPECT_EQ(kAlive, LookAt(family, {{200, 100}}));
+    EXPECT_EQ(kLivenessUnknown, FamilyLiveness(family, [](auto) { return false; }));
+    EXPECT_EQ(kAlive, LookAt(family, {{200, 100}})) << "the family is kept across an unread list";
+    ProcessFamily never = {};
+    EXPECT_EQ(kLivenessUnknown, LookAt(never, {{200, 100}})) << "setup.exe never started";
+}
+
+TEST(FamilyLiveness, DescendantsBeyondItsRoomCountAsAlive) {
+    ProcessFamily family;
+    StartFamily(family, 100);
+    ProcessList many;
+    for (unsigned long id = 1000; id < 1000 + 2 * kFamilyCapacity; ++id) many.push_back({id, 100});
+    EXPECT_EQ(kAlive, LookAt(family, many));
+    EXPECT_EQ(kFamilyCapacity, family.count);
+    ProcessList last = {{1000 + 2 * kFamilyCapacity - 1, 100}};
+    EXPECT_EQ(kAlive, LookAt(family, last)) << "one that found no room";
+    EXPECT_EQ(kAlive, LookAt(family, last)) << "it finds room once the others have ended";
+    EXPECT_EQ(2, family.count);
+    EXPECT_EQ(kEnded, LookAt(family, {}));
 }
 
 TEST(PollDecision, NoPollBothMarksAndEnds) {
