@@ -82,17 +82,6 @@ void TellStandinLog(ComponentRun& run, const std::string& disc) {
     }
 }
 
-// Wine starts its desktop process, explorer.exe from the system folder,
-// from whichever program next needs the desktop once the last one has
-// quit; started so by the launcher it is Wine's, not the install script's
-// (whose programs are all on the disc).
-bool IsWineDesktop(const std::string& image) {
-    char system[MAX_PATH];
-    UINT length = GetSystemDirectoryA(system, sizeof system);
-    return length > 0 && length < sizeof system &&
-           SameText(image, std::string(system, length) + "\\explorer.exe");
-}
-
 // The window the plan's next run step awaits, for a program that is not a
 // waiter: run steps in order, matched by the program's name.
 std::string PlannedWindow(const std::vector<PlanStep>& steps, const std::string& program,
@@ -130,10 +119,12 @@ void FindNewPrograms(std::vector<ComponentRun>& runs, std::vector<DWORD>& ignore
             CloseHandle(waiter);
             continue;
         }
-        if (IsWineDesktop(image)) {
+        // Started by the launcher as the session's first program to need
+        // it; the install script's programs are all on the disc.
+        if (IsWineBackground(image)) {
             CloseHandle(waiter);
             ignored.push_back(entry.th32ProcessID);
-            Detail("Wine started its desktop process " + Utf8FromAnsi(image) + " (pid " +
+            Detail("Wine started its own " + Utf8FromAnsi(image) + " (pid " +
                    std::to_string(entry.th32ProcessID) + "); not the install script's, left alone");
             continue;
         }

@@ -74,13 +74,6 @@ std::string Signature(HWND window) {
     return signature;
 }
 
-bool IsWineDesktop(const std::string& image) {
-    char system[MAX_PATH];
-    UINT length = GetSystemDirectoryA(system, sizeof system);
-    return length > 0 && length < sizeof system &&
-           lstrcmpiA(image.c_str(), (std::string(system, length) + "\\explorer.exe").c_str()) == 0;
-}
-
 std::string ImageOf(HANDLE process) {
     char path[MAX_PATH * 2];
     DWORD size = sizeof path;
@@ -102,6 +95,21 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
 }
 
 }  // namespace
+
+// Wine starts its desktop (explorer.exe) and its services (services.exe, and
+// below it winedevice, plugplay, svchost, rpcss) from whichever program
+// first needs them in a session: Wine's own, whoever their parent is.
+bool IsWineBackground(const std::string& image) {
+    static const char* const kNames[] = {"explorer.exe", "services.exe", "winedevice.exe",
+                                         "plugplay.exe", "svchost.exe", "rpcss.exe"};
+    char system[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length == 0 || length >= sizeof system) return false;
+    for (const char* name : kNames)
+        if (lstrcmpiA(image.c_str(), (std::string(system, length) + "\\" + name).c_str()) == 0)
+            return true;
+    return false;
+}
 
 InstallerDriver::InstallerDriver(const WalkthroughPaths& paths, const std::string& shotPrefix)
     : paths_(paths), shotPrefix_(shotPrefix) {}
@@ -140,7 +148,7 @@ void InstallerDriver::FindProcesses() {
             std::string image = handle ? ImageOf(handle) : "";
             if (handle) CloseHandle(handle);
             if (image.empty()) continue;   // gone, or not started yet: next poll
-            if (IsWineDesktop(image)) {
+            if (IsWineBackground(image)) {
                 wineDesktop_.insert(process.th32ProcessID);
                 continue;
             }

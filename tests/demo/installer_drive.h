@@ -65,5 +65,9 @@ private:
     std::string stuck_;
 };
 
+// A program of Wine's own session (desktop, services), started by whichever
+// program first needed it.
+bool IsWineBackground(const std::string& image);
+
 // "@title" lines that scripts/check-disc reads from the walk-through's output.
 void ReportTitles(const std::vector<SeenTitle>& titles, DWORD startedAt);
