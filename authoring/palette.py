@@ -46,11 +46,18 @@ def nearest(rgb):
 
 def bmp_bytes(image):
     """An 8-bit BI_RGB bitmap file of a Pillow image, colours mapped to the palette."""
-    rgb = image.convert("RGB")
-    w, h = rgb.size
-    pixels = [nearest(p) for p in rgb.getdata()]
+    w, h = image.size
+    if image.mode == "P" and "transparency" not in image.info:
+        # A palette picture (the kit's own and most authors'): each index is
+        # mapped once, then every pixel through that table.
+        colours = image.getpalette()[:768]
+        colours += [0] * (768 - len(colours))
+        table = bytes(nearest(tuple(colours[3 * i:3 * i + 3])) for i in range(256))
+        pixels = image.tobytes().translate(table)
+    else:
+        pixels = bytes(map(nearest, image.convert("RGB").getdata()))
     pad = b"\0" * (-w % 4)
-    rows = b"".join(bytes(pixels[y * w:(y + 1) * w]) + pad for y in range(h - 1, -1, -1))
+    rows = b"".join(pixels[y * w:(y + 1) * w] + pad for y in range(h - 1, -1, -1))
     header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(rows), 0, 0, 0, 0)
     table = b"".join(bytes((b, g, r, 0)) for r, g, b in PALETTE)
     offset = 14 + len(header) + len(table)

@@ -1,5 +1,6 @@
 // PURPOSE: copying a directory tree into a destination directory.
 #pragma once
+#include "copy_file.h"
 
 // Copies everything below the source directory into the destination
 // directory, merging with what is there: files of the same name are
@@ -8,12 +9,15 @@
 // files before its subdirectories. The current directory is the same
 // afterwards on both paths. Raises on the first failure; what was copied
 // before stays.
+//
+// What holds for the whole tree is decided once: whether the source is on a
+// CD-ROM, and, for each destination directory, whether this copy made it
+// (then its files are simply created) or it was there (then each file is
+// looked at before it is overwritten).
 void CopyDirectoryTree(const char* source, const char* destination);
 
-// The steps of the walk; the current directory is the source directory of
+// One level of the walk: the current directory is the source directory of
 // the level, destination the matching destination directory, which exists.
-// CopyTreeLevel copies the level's files, then each subdirectory completely,
-// and leaves the current directory where it found it; CopyDirectoryFiles
-// copies only the files.
+// Copies the level's files, then each subdirectory completely, and leaves
+// the current directory where it found it.
 void CopyTreeLevel(const char* destination);
-void CopyDirectoryFiles(const char* destination);

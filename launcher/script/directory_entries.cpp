@@ -71,7 +71,7 @@ void ForEachEntryCall(EntryKind kind, const char* destination, EntryVisitor visi
         do {
             if (!IsWanted(kind, entry)) continue;
             const char* name = EntryName(entry);
-            visit(context, name, FitName(path, name));
+            visit(context, name, FitName(path, name), entry.dwFileAttributes);
         } while (FindNextFileA(listing, &entry));
         DWORD error = GetLastError();
         if (error != ERROR_SUCCESS && error != ERROR_NO_MORE_FILES)

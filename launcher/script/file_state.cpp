@@ -1,6 +1,7 @@
 // PURPOSE: file states and file identity for the copy; see file_state.h.
 // Windows 95 has no GetFileAttributesExA: a one-name find gives the same.
 #include "file_state.h"
+#include "runtime/char_search.h"
 #include "runtime/error_frame.h"
 #include "runtime/heap.h"
 
@@ -66,8 +67,8 @@ bool SameFullPath(const char* source, const char* destination) {
 FileState StateOf(const char* path) {
     FileState state;
     ZeroMemory(&state, sizeof state);
-    // A wildcard in the name would find some other file.
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return state;
+    // A wildcard in the name would find some other file; no file has one.
+    if (path[SpanUntil(path, "*?<>\"")] != '\0') return state;
     WIN32_FIND_DATAA entry;
     HANDLE found = FindFirstFileA(path, &entry);
     if (found == INVALID_HANDLE_VALUE) return state;

@@ -97,7 +97,7 @@ class Unfinished(unittest.TestCase):
             (out / "disc").mkdir()
             (out / "disc" / "SETUP.EXE").write_text("old")
             (out / "disc.iso").write_text("old")
-            (out / "programs.txt").write_text("windres=/nonexistent/windres\ncxx=/nonexistent/g++\n")
+            (out / "programs.txt").write_text("launcher=/nonexistent/launcher.exe\nwaiter=/nonexistent/Tarrywin.exe\n")
             code, errors = make_disc(sample.manifest, "--build-dir", out, "--programs", out / "programs.txt")
             self.assertEqual(code, 1)
             for name in ("disc", "disc.iso", "disc.partial", "disc.iso.partial", "walkthrough.json"):
