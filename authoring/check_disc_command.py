@@ -124,6 +124,7 @@ def main(argv=None):
         command.append("--titles")
     if args.installer_time is not None:
         command += ["--installer-time", str(args.installer_time)]
+    sys.stdout.flush()    # make-disc's lines before the walk-through's
     return subprocess.run(command, env=env).returncode
 
 

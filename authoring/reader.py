@@ -425,11 +425,18 @@ class Reader:
             standin_template=self.path(standin, "disc.standin", folder=False) if standin
             else KIT / "standin.ini",
             icon=self.path(icon, "disc.icon", folder=False) if icon
-            else REPO / "launcher" / "resources" / "launcher.ico",
+            else default_icon(),
             pictures_folder=(self.root / pictures).resolve(),
             signing=self.signing(data))
         assign_bases(disc)
         return disc
+
+
+def default_icon():
+    """The launcher's own icon: carried inside the installed kit, taken from
+    the launcher's resources in a checkout."""
+    carried = KIT / "resources" / "launcher.ico"
+    return carried if carried.is_file() else REPO / "launcher" / "resources" / "launcher.ico"
 
 
 def assign_bases(disc):
