@@ -27,8 +27,8 @@ import shutil
 import sys
 from pathlib import Path
 
-from . import (app_manifest, build_folder, disc_folder, drawing, iso_image, layout, limits, palette,
-               preview, programs, resource_script, sources, walkthrough_plan)
+from . import (app_manifest, build_folder, disc_folder, drawing, iso_image, layout, limits, nsis,
+               palette, preview, programs, resource_script, sources, walkthrough_plan)
 from .setup_program import write_setup
 from .reader import read_disc
 from .validation import validate
@@ -250,6 +250,14 @@ def main(argv=None):
         waiter = out / "Tarrywin.exe"
         shutil.copyfile(recipe["waiter"], waiter)
         sign(disc, [setup, waiter], epoch, args.unsigned)
+        built = {}
+        for component in disc.components:
+            for lang, given in list(component.installers.items()):
+                if given.is_file() and given.suffix.lower() == ".nsi":
+                    if given not in built:
+                        built[given] = nsis.build(given, out / "installers" / f"{component.id}-{len(built) + 1}")
+                        say(f"{given}: built into {built[given] / 'setup.exe'}")
+                    component.installers[lang] = built[given]
         if not recipe["standin"] and any(lang.key not in c.installers for c in disc.components
                                          for lang in disc.languages):
             raise programs.BuildError("the stand-in installer is not among the programs "
@@ -268,7 +276,7 @@ def main(argv=None):
                 raise programs.BuildError(f"making {iso.name}: {error}") from error
         build_folder.finish(out, "disc")
         walkthrough_plan.write(disc, out / "walkthrough.json", folder, iso)
-    except (programs.BuildError, OSError) as error:
+    except (programs.BuildError, nsis.NsisError, OSError) as error:
         print(f"make-disc: {error}", file=sys.stderr)
         build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc"))
         return 1
