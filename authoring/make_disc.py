@@ -231,7 +231,7 @@ def main(argv=None):
         build_folder.remove_old(out, ("resources", "preview"))
     else:
         build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc", "SETUP.EXE",
-                                      "SETUP.res.o", "Tarrywin.exe", "resources"))
+                                      "SETUP.res.o", "Tarrywin.exe", "installers", "resources"))
     try:
         script, bitmaps = write_resources(disc, resources)
     except drawing.NoFont as error:
