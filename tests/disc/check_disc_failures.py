@@ -9,9 +9,13 @@ under Wine as an author would run it:
 - copy-failure: the copy step's destination folder is blocked by a file of
   that name under the Windows folder; the launcher's copy error must end
   the run at once, quoted and photographed, and check-disc's report must
-  render in a real browser with every picture, that dialog's included.
+  render in a real browser with every picture, that dialog's included;
+- cannot-finish: an installer time of 2 s, too short for the wizard:
+  check-disc must end the installer and fail, naming the component; with
+  walkthrough = "skip" it must only say so, leave the button unpressed and
+  pass.
 
-    check_disc_failures.py SOURCE_ROOT WORK_DIR wrong-title|copy-failure
+    check_disc_failures.py SOURCE_ROOT WORK_DIR wrong-title|copy-failure|cannot-finish
 
 BUILD_DIR (the build with the walk-through program) as for check-disc.
 """
@@ -51,9 +55,9 @@ def variant(name, old, new):
     return manifest
 
 
-def check_disc(manifest, out):
+def check_disc(manifest, out, *options):
     started = time.monotonic()
-    run = subprocess.run([os.path.join(ROOT, "scripts", "check-disc"), manifest, "--out", out],
+    run = subprocess.run([os.path.join(ROOT, "scripts", "check-disc"), manifest, "--out", out, *options],
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     print(run.stdout)
     print(f"check-disc ended with exit code {run.returncode} after {time.monotonic() - started:.0f} s")
@@ -104,6 +108,23 @@ def copy_failure():
     expect(render.returncode == 0, "the report does not render with every picture")
 
 
+def cannot_finish():
+    for choice, expected_code, expected in (
+            ("fail", 1, ["FAILED: component lumen's installer cannot be driven to its end",
+                         "button 2 not pressed"]),
+            ("skip", 0, ["SKIPPED: component lumen's installer cannot be driven to its end",
+                         "button 2 not pressed", "everything went as the manifest says"])):
+        manifest = variant(f"lumen-{choice}", 'walkthrough = "fail"', f'walkthrough = "{choice}"')
+        code, output = check_disc(manifest, os.path.join(WORK, f"out-{choice}"),
+                                  "--installer-time", "2")
+        expect(code == expected_code, f"walkthrough = {choice}: check-disc ended with {code}, "
+               f"not {expected_code}")
+        expect("ended 1 process(es) of the installer" in output,
+               f"walkthrough = {choice}: the unfinished installer was not ended")
+        for text in expected:
+            expect(text in output, f"walkthrough = {choice}: no {text!r}")
+
+
 os.makedirs(WORK, exist_ok=True)
-{"wrong-title": wrong_title, "copy-failure": copy_failure}[CASE]()
+{"wrong-title": wrong_title, "copy-failure": copy_failure, "cannot-finish": cannot_finish}[CASE]()
 sys.exit(1 if problems else 0)
