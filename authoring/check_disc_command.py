@@ -3,7 +3,8 @@ through it under Wine in every language, as scripts/check-disc does in a
 checkout (the kit carries that walk-through, authoring/walkthrough/, and its
 driver program among the prebuilt programs).
 
-    check-disc path/to/disc.toml [--build-dir DIR] [--out FOLDER]
+    check-disc path/to/disc.toml [--build-dir DIR] [--out FOLDER] [--titles]
+               [--installer-time SECONDS]
     check-disc --plan path/to/walkthrough.json [--out FOLDER]
 
 The Wine prefix and the walk-through program live in the user's cache
@@ -74,6 +75,10 @@ def main(argv=None):
     parser.add_argument("--plan", type=Path, help="a walkthrough.json written by make-disc (no build)")
     parser.add_argument("--build-dir", type=Path, help="where make-disc builds (as make-disc's --build-dir)")
     parser.add_argument("--out", type=Path, help="the folder for the disc's files, log and screenshots")
+    parser.add_argument("--titles", action="store_true",
+                        help="only list the window titles each component's installer shows")
+    parser.add_argument("--installer-time", type=int, metavar="SECONDS",
+                        help="how long an installer may take to be driven to its end (default 120)")
     args = parser.parse_args(argv)
     if (args.manifest is None) == (args.plan is None):
         parser.error("give a manifest or --plan, not both")
@@ -115,6 +120,10 @@ def main(argv=None):
     env = dict(os.environ, BUILD_DIR=str(build), LOCPATH=str(cache / "locales"))
     command = [sys.executable, str(WALKTHROUGH / "scripts" / "check-disc"), "--plan", str(args.plan.resolve()),
                "--out", str(out)]
+    if args.titles:
+        command.append("--titles")
+    if args.installer_time is not None:
+        command += ["--installer-time", str(args.installer_time)]
     sys.stdout.flush()    # make-disc's lines before the walk-through's
     return subprocess.run(command, env=env).returncode
 

@@ -27,8 +27,8 @@ import shutil
 import sys
 from pathlib import Path
 
-from . import (app_manifest, build_folder, disc_folder, drawing, iso_image, layout, limits, palette,
-               preview, programs, resource_script, sources, walkthrough_plan)
+from . import (app_manifest, build_folder, disc_folder, drawing, iso_image, layout, limits, nsis,
+               palette, preview, programs, resource_script, sources, walkthrough_plan)
 from .setup_program import write_setup
 from .reader import read_disc
 from .validation import validate
@@ -71,7 +71,7 @@ def load(manifest, overrides=None):
 def prepare_pictures(disc, resources):
     """Each language's bitmaps in the launcher's palette, under resources/;
     returns {language key: {"background" or button number: file name}}."""
-    names = {}
+    names, converted = {}, {}
     for lang in disc.languages:
         if lang.background is None:
             sources, drawn = drawing.ensure_drawn(disc, lang)
@@ -83,9 +83,12 @@ def prepare_pictures(disc, resources):
         names[lang.key] = {}
         for key, source in sources.items():
             name = f"{lang.key}_{'background' if key == 'background' else f'button{key}'}.bmp"
-            from PIL import Image
-            with Image.open(source) as image:
-                (resources / name).write_bytes(palette.bmp_bytes(image))
+            if source not in converted:
+                # Languages often share a picture: it is converted once.
+                from PIL import Image
+                with Image.open(source) as image:
+                    converted[source] = palette.bmp_bytes(image)
+            (resources / name).write_bytes(converted[source])
             names[lang.key][key] = name
     return names
 
@@ -156,6 +159,20 @@ def print_hashes(folder, iso):
         print(f"sha256 {sha256(iso)}  {iso.name}")
 
 
+def withdraw_earlier_image(out, protected):
+    """After a refusal, an earlier run's image and disc folder would look like
+    this run's: they go, where the build folder is the kit's."""
+    try:
+        build_folder.check(out, protected)
+    except build_folder.NotOurs:
+        return
+    if out.is_dir() and build_folder.is_kits(out):
+        old = [name for name in ("disc.iso", "disc", "walkthrough.json") if os.path.lexists(out / name)]
+        build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc"))
+        if old:
+            say(f"removed the earlier {', '.join(old)} from {out}, which this run did not make")
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(prog="make-disc", description="Builds one disc from its manifest.",
                                      epilog="Nothing is written when the manifest has mistakes; "
@@ -184,15 +201,18 @@ def main(argv=None):
     overrides = {"certificate": args.sign_certificate, "password_env": args.sign_password_env,
                  "timestamp_url": args.timestamp_url, "unsigned": args.unsigned}
     disc, report = load(args.manifest, overrides)
+    root = Path(args.manifest).resolve().parent
+    default_out = REPO / "build" / "discs" / root.name if IN_CHECKOUT else root / "build"
+    out = (args.build_dir or default_out).resolve()
+    protected = {"the manifest's folder": root, "the checkout" if IN_CHECKOUT else "the kit's own folder": REPO,
+                 "the home folder": Path.home()}
     if report:
         print(report, file=sys.stderr)
         print("make-disc: nothing was written; fix the manifest and run again", file=sys.stderr)
+        withdraw_earlier_image(out, protected)
         return 1
-    default_out = REPO / "build" / "discs" / disc.name if IN_CHECKOUT else disc.root / "build"
-    out = (args.build_dir or default_out).resolve()
     try:
-        build_folder.check(out, {"the manifest's folder": disc.root, "the checkout": REPO,
-                                 "the home folder": Path.home()})
+        build_folder.check(out, protected)
     except build_folder.NotOurs as error:
         print(f"make-disc: {error}", file=sys.stderr)
         print("make-disc: nothing was written", file=sys.stderr)
@@ -211,7 +231,7 @@ def main(argv=None):
         build_folder.remove_old(out, ("resources", "preview"))
     else:
         build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc", "SETUP.EXE",
-                                      "SETUP.res.o", "Tarrywin.exe", "resources"))
+                                      "SETUP.res.o", "Tarrywin.exe", "installers", "resources"))
     try:
         script, bitmaps = write_resources(disc, resources)
     except drawing.NoFont as error:
@@ -230,6 +250,14 @@ def main(argv=None):
         waiter = out / "Tarrywin.exe"
         shutil.copyfile(recipe["waiter"], waiter)
         sign(disc, [setup, waiter], epoch, args.unsigned)
+        built = {}
+        for component in disc.components:
+            for lang, given in list(component.installers.items()):
+                if given.is_file() and given.suffix.lower() == ".nsi":
+                    if given not in built:
+                        built[given] = nsis.build(given, out / "installers" / f"{component.id}-{len(built) + 1}")
+                        say(f"{given}: built into {built[given] / 'setup.exe'}")
+                    component.installers[lang] = built[given]
         if not recipe["standin"] and any(lang.key not in c.installers for c in disc.components
                                          for lang in disc.languages):
             raise programs.BuildError("the stand-in installer is not among the programs "
@@ -248,7 +276,7 @@ def main(argv=None):
                 raise programs.BuildError(f"making {iso.name}: {error}") from error
         build_folder.finish(out, "disc")
         walkthrough_plan.write(disc, out / "walkthrough.json", folder, iso)
-    except (programs.BuildError, OSError) as error:
+    except (programs.BuildError, nsis.NsisError, OSError) as error:
         print(f"make-disc: {error}", file=sys.stderr)
         build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc"))
         return 1

@@ -45,7 +45,7 @@ CONTROLS = {
     "DEFPUSHBUTTON": (BUTTON_CLASS, 0x1 | 0x00010000, 0x1 | 0x00010000),
 }
 CHILD_VISIBLE = 0x40000000 | 0x10000000
-ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "a": "\a", "\\": "\\", '"': '"', "0": "\0"}
+ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "a": "\a", "\\": "\\", '"': '"'}
 
 
 class ScriptError(Exception):
@@ -72,6 +72,12 @@ def unquote(text):
             if nxt in ESCAPES:
                 out.append(ESCAPES[nxt])
                 i += 2
+                continue
+            octal = re.match(r"[0-7]{1,3}", body[i + 1:])
+            if octal:
+                # As the resource compiler reads them: up to three octal digits.
+                out.append(chr(int(octal.group(), 8)))
+                i += 1 + len(octal.group())
                 continue
             if nxt == "x":
                 digits = re.match(r"[0-9A-Fa-f]{1,4}", body[i + 2:])

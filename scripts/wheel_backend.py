@@ -26,6 +26,8 @@ PACKAGE_FILES = ("*.py", "*.ini")
 WALKTHROUGH = {"scripts/check-disc": True, "scripts/wine-env": False, "scripts/wine-prefix": True,
                "scripts/bmp-to-png": True, "tests/disc/check_disc.py": True}
 IMPORT = re.compile(r"^\s*(?:from\s+(\w+)\s+import|import\s+(\w+))", re.M)
+# Files of the checkout that an installed kit falls back on (the default icon).
+RESOURCES = {"launcher/resources/launcher.ico": "resources/launcher.ico"}
 PREBUILT = {"launcher": "launcher.exe", "waiter": "Tarrywin.exe", "standin": "standin.exe",
             "walkthrough": "walkthrough.exe"}
 
@@ -121,6 +123,8 @@ def wheel_entries(config_settings=None):
             entries[f"{PACKAGE}/{path.name}"] = path.read_bytes()
     for name, data in prebuilt_programs(programs_file(config_settings)).items():
         entries[f"{PACKAGE}/prebuilt/{name}"] = data
+    for source, name in RESOURCES.items():
+        entries[f"{PACKAGE}/{name}"] = (ROOT / source).read_bytes()
     walkthrough = walkthrough_files()
     for name in sorted(walkthrough):
         entries[f"{PACKAGE}/walkthrough/{name}"] = (ROOT / name).read_bytes()

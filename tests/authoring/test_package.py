@@ -34,10 +34,11 @@ def author_folder(root):
         shutil.copyfile(REPO / "discs" / "demo" / name, folder / name)
     for picture in (REPO / "launcher" / "resources" / "bitmaps").glob("*.bmp"):
         shutil.copyfile(picture, folder / "pictures" / picture.name)
-    shutil.copyfile(REPO / "launcher" / "resources" / "launcher.ico", folder / "pictures" / "launcher.ico")
     text = (folder / "disc.toml").read_text(encoding="utf-8")
     text = text.replace("../../launcher/resources/bitmaps/", "pictures/")
-    text = text.replace("../../launcher/resources/launcher.ico", "pictures/launcher.ico")
+    # No icon named: the kit's default, the launcher's own icon, which the
+    # installed kit carries.
+    text = text.replace('icon = "../../launcher/resources/launcher.ico"\n', "")
     (folder / "disc.toml").write_text(text, encoding="utf-8")
     return folder
 
