@@ -1,6 +1,6 @@
 """The application manifest (RT_MANIFEST 1) of a disc's SETUP.EXE."""
 import re
-from xml.sax.saxutils import escape
+from html import escape
 
 TEMPLATE = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">
@@ -40,4 +40,4 @@ def application_manifest(product):
     words = re.sub(r"[^A-Za-z0-9]+", " ", product.name).split() or ["Disc"]
     return TEMPLATE.format(name="".join(w[:1].upper() + w[1:] for w in words) + ".Setup",
                            version=".".join(map(str, product.version)),
-                           description=escape(product.description))
+                           description=escape(product.description, quote=False))

@@ -13,7 +13,7 @@ import shutil
 from pathlib import Path
 
 MARK = ".make-disc"
-OUTPUTS = ("resources", "SETUP.EXE", "SETUP.res.o", "Tarrywin.exe", "disc", "disc.iso",
+OUTPUTS = ("resources", "SETUP.EXE", "SETUP.res.o", "Tarrywin.exe", "installers", "disc", "disc.iso",
            "walkthrough.json", "preview")
 PARTIAL = {"disc": "disc.partial", "disc.iso": "disc.iso.partial"}
 # An earlier kit marked nothing, but its resource script says who wrote it.

@@ -72,6 +72,9 @@ def entries(disc):
                 for name in ("setup.exe", "standin.ini"):
                     found.append(Entry(f"{folder}\\{name}", False, folder_key,
                                        f"the stand-in's {name} for component {component.id}", False))
+            elif installer.is_file():   # an NSIS script, built into setup.exe
+                found.append(Entry(f"{folder}\\setup.exe", False, installer_key,
+                                   f"the setup.exe that make-disc builds from {installer.name}", False))
             elif installer.is_dir():
                 for path, is_dir in walk(installer):
                     found.append(Entry(f"{folder}\\{path}", is_dir, installer_key,

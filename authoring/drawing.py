@@ -71,7 +71,13 @@ BAYER = ((0, 8, 2, 10), (12, 4, 14, 6), (3, 11, 1, 9), (15, 7, 13, 5))
 
 def gradient(size, top, bottom):
     """A vertical gradient, dithered; each row repeats every four pixels, so
-    one period is worked out per row and the rows are tiled across."""
+    one period is worked out per row and the rows are tiled across. Buttons
+    of one size share theirs, so each size is drawn once."""
+    return drawn_gradient(tuple(size), tuple(top), tuple(bottom)).copy()
+
+
+@functools.lru_cache(maxsize=64)
+def drawn_gradient(size, top, bottom):
     w, h = size
     period = Image.new("RGB", (4, max(h, 1)))
     px = period.load()
@@ -83,8 +89,12 @@ def gradient(size, top, bottom):
             wanted = tuple(min(255, max(0, int(round(c + offset)))) for c in base)
             px[x, y] = palette.PALETTE[palette.nearest(wanted)]
     img = Image.new("RGB", size)
-    for x in range(0, w, 4):
-        img.paste(period, (x, 0))
+    img.paste(period, (0, 0))
+    filled = 4
+    while filled < w:
+        # Doubling what is filled: a few pastes for any width.
+        img.paste(img.crop((0, 0, filled, h)), (filled, 0))
+        filled *= 2
     return img
 
 
@@ -202,14 +212,29 @@ def drawn_files(disc, lang):
     return files, folder / f"{lang.key}.inputs"
 
 
-def is_current(files, stamp, wanted):
-    """Whether the kept pictures were drawn from these inputs (a stamp that is
-    not the kit's text simply does not match)."""
+def kept_picture_fits(path, size):
+    """Whether a kept picture is whole and of the size the menu needs."""
     try:
-        return stamp.is_file() and stamp.read_bytes().strip() == wanted.encode() \
-            and all(p.is_file() for p in files.values())
+        with Image.open(path) as image:
+            if image.size != size:
+                return False
+            image.load()
+            return True
+    except (OSError, SyntaxError, ValueError, Image.DecompressionBombError):
+        return False
+
+
+def is_current(disc, files, stamp, wanted):
+    """Whether the kept pictures were drawn from these inputs and are whole and
+    of the right sizes (a stamp that is not the kit's text simply does not match)."""
+    try:
+        if not stamp.is_file() or stamp.read_bytes().strip() != wanted.encode():
+            return False
     except OSError:
         return False
+    sizes = {"background": disc.menu_size}
+    sizes.update({number: (w, 2 * h) for number, (w, h) in disc.button_sizes.items()})
+    return all(kept_picture_fits(path, sizes.get(key)) for key, path in files.items())
 
 
 def check_fonts(disc, problems):
@@ -218,7 +243,7 @@ def check_fonts(disc, problems):
         if lang.background is not None:
             continue
         files, stamp = drawn_files(disc, lang)
-        if is_current(files, stamp, inputs_hash(disc, lang)):
+        if is_current(disc, files, stamp, inputs_hash(disc, lang)):
             continue
         texts = [(f"language[{i}].title", lang.title), (f"language[{i}].footer", lang.footer)]
         for b in disc.buttons:
@@ -237,7 +262,7 @@ def ensure_drawn(disc, lang):
     same inputs; returns (files, whether they were drawn now)."""
     files, stamp = drawn_files(disc, lang)
     wanted = inputs_hash(disc, lang)
-    if is_current(files, stamp, wanted):
+    if is_current(disc, files, stamp, wanted):
         return files, False
     pictures = {"background": background(disc, lang)}
     menu = backdrop(disc.menu_size)

@@ -2,12 +2,19 @@
 texts (characters, lengths), numbers that the resources store in 16 bits or
 fewer, buttons on the menu, and unique keys and ids. The README lists them.
 """
+from . import layout
+from .sources import MAX_BACKGROUND
+
 MAX_LINE = 1000          # characters of a one-line text (label, caption, title, ...)
 MAX_MESSAGE = 4000       # characters of a message or confirmation text
 MAX_WINDOW_TITLE = 4095  # bytes of a watched window title: the waiter reads 4,096 with its end
 MAX_COORDINATE = 32767   # the button record stores x and y as signed 16-bit numbers
 MAX_MENU_DIALOG = 32767
 MAX_SUBLANGUAGE = 63     # six bits of a language id
+MAX_MENU = MAX_BACKGROUND
+# The drawn layout stacks the install buttons: this many fit MAX_MENU.
+MAX_DRAWN_INSTALLS = (MAX_MENU[1] - layout.HEADING - layout.EXIT_FACE[1] - 24) // \
+    (layout.INSTALL_FACE_HEIGHT + layout.GAP)
 # Line breaks and tabs only where a dialog shows several lines.
 MULTILINE_ALLOWED = "\n\r\t"
 
@@ -132,6 +139,11 @@ def check_drawn_positions(disc, problems):
     if any(lang.background is not None for lang in disc.languages):
         return
     width, height = disc.menu_size
+    if width > MAX_MENU[0] or height > MAX_MENU[1]:
+        installs = len([b for b in disc.buttons if b.kind == "install"])
+        problems.add("button", f"{installs} install buttons make a drawn menu of {width} x {height} pixels, "
+                     f"larger than the {MAX_MENU[0]} x {MAX_MENU[1]} screen it must fit; a drawn menu holds "
+                     f"at most {MAX_DRAWN_INSTALLS} install buttons (your own pictures may place more)")
     for b in disc.buttons:
         size = disc.button_sizes.get(b.number)
         if b.x is None or b.y is None or size is None:

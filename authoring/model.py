@@ -57,6 +57,7 @@ class Component:
     installers: dict             # language key -> folder holding the real setup.exe;
                                  # a language without one gets the stand-in
     installers_by_language: bool = False   # given as a text by language
+    walkthrough: str = "fail"    # check-disc, when the installer cannot be driven to its end
 
 
 @dataclass

@@ -1,15 +1,23 @@
-"""Links a disc's SETUP.EXE: the launcher's objects, built once by CMake, with
-the disc's own compiled resource script.
+"""The prebuilt programs a disc is made from: the launcher without any disc's
+resources (its code, start-up and imports, the same for every disc), the
+waiter, the stand-in installer and the walk-through's driver program.
 
-CMake writes <build>/disc-kit/programs.txt (cmake/disc_kit.cmake): the
-resource compiler, the linker and its options, the objects, and the waiter
-and stand-in programs."""
+They are named by a programs.txt, one key=path a line (launcher, waiter,
+standin, walkthrough), a relative path taken from the file's own folder:
+the installed kit carries one beside its programs (authoring/prebuilt/); a
+build of the programs writes <build>/disc-kit/programs.txt
+(cmake/disc_kit.cmake). In a checkout without either, the programs are
+built first with CMake.
+"""
 import subprocess
 from pathlib import Path
 
-REPO = Path(__file__).resolve().parent.parent
+HERE = Path(__file__).resolve().parent
+REPO = HERE.parent
+PREBUILT = HERE / "prebuilt" / "programs.txt"
 DEFAULT_BUILD = REPO / "build" / "default"
-TARGETS = ["launcher_code", "product_startup", "Tarrywin", "standin_installer"]
+TARGETS = ["launcher_prebuilt", "Tarrywin", "standin_installer"]
+KEYS = ("launcher", "waiter", "standin", "walkthrough")
 
 
 class BuildError(Exception):
@@ -24,27 +32,36 @@ def run(command, what):
 
 
 def read_recipe(path):
-    recipe = {}
-    for line in path.read_text().splitlines():
+    """{key: Path or None} from a programs.txt; a key without a path (the
+    stand-in in a build without tests) is None."""
+    path = Path(path)
+    try:
+        text = path.read_text(encoding="utf-8")
+    except OSError as error:
+        raise BuildError(f"cannot read {path}: {error.strerror}") from None
+    recipe = dict.fromkeys(KEYS)
+    for line in text.splitlines():
         if "=" in line:
             key, value = line.split("=", 1)
-            recipe[key] = [v for v in value.split(";") if v] if key in (
-                "link_flags", "objects", "libraries") else value
+            if key in KEYS and value.strip():
+                recipe[key] = path.parent / value.strip()
+    if recipe["launcher"] is None or recipe["waiter"] is None:
+        raise BuildError(f"{path} names no launcher or no waiter")
     return recipe
 
 
 def build_programs(build_dir=DEFAULT_BUILD):
-    """Configures (once) and builds the launcher's objects and the programs the
-    disc carries; returns the path of programs.txt."""
+    """Configures (once) and builds the prebuilt programs in the checkout;
+    returns the path of programs.txt."""
+    if not (REPO / "CMakeLists.txt").is_file():
+        raise BuildError("this kit carries no prebuilt programs and is not in a checkout "
+                         "that could build them; install the kit's package")
     if not (build_dir / "CMakeCache.txt").is_file():
         run(["cmake", "--preset", "default", "-S", REPO, "-B", build_dir], "configuring the build")
-    run(["cmake", "--build", build_dir, "-j2", "--target"] + TARGETS, "building the launcher's objects")
+    run(["cmake", "--build", build_dir, "-j2", "--target"] + TARGETS, "building the programs")
     return build_dir / "disc-kit" / "programs.txt"
 
 
-def link_setup(recipe, resource_script, output):
-    res = output.with_suffix(".res.o")
-    run([recipe["windres"], "-O", "coff", "-I", resource_script.parent, resource_script, res],
-        "the resource compiler")
-    run([recipe["cxx"]] + recipe["link_flags"] + recipe["objects"] + [res, "-o", output]
-        + recipe["libraries"], "linking SETUP.EXE")
+def default_programs():
+    """The installed kit's programs, else a build of this checkout."""
+    return PREBUILT if PREBUILT.is_file() else build_programs()

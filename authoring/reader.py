@@ -236,7 +236,7 @@ class Reader:
             if not isinstance(table, dict):
                 self.problems.add(key, "must be a table")
                 continue
-            self.known(table, key, ("id", "folder", "title", "installer"))
+            self.known(table, key, ("id", "folder", "title", "installer", "walkthrough"))
             cid = self.get(table, "id", f"{key}.id", str, f"component{i}", required=True,
                            fix='add id = "name", which install steps use as { component = "name" }')
             by_language = isinstance(table.get("installer"), dict)
@@ -251,24 +251,35 @@ class Reader:
                             value, f"{key}.installer.{lang}" if by_language else f"{key}.installer")
                     if found[value] is not None:
                         installers[lang] = found[value]
+            walkthrough = self.get(table, "walkthrough", f"{key}.walkthrough", str, "fail")
+            if walkthrough not in ("fail", "skip"):
+                self.problems.add(f"{key}.walkthrough", f"{walkthrough!r} is not a choice; give \"fail\" "
+                                  "(the default: an installer check-disc cannot drive to its end fails "
+                                  "the disc) or \"skip\" (check-disc says so and goes on)")
+                walkthrough = "fail"
             components.append(Component(
                 id=cid,
                 folders={k: v.replace("/", "\\").strip("\\") for k, v in
                          self.per_language(table, "folder", f"{key}.folder", keys).items()},
                 titles=self.per_language(table, "title", f"{key}.title", keys,
                                          fix="the exact title of the window its installer shows"),
-                installers=installers, installers_by_language=by_language))
+                installers=installers, installers_by_language=by_language,
+                walkthrough=walkthrough))
         return components
 
     def installer(self, value, key):
         """A component's real installer: its setup.exe, or the folder holding
-        it; the whole folder goes into the component's folders on the disc."""
+        it; the whole folder goes into the component's folders on the disc.
+        An NSIS script (.nsi) is returned as the file: make-disc builds it."""
         path = self.path(value, key)
         if path is None or not path.exists():
             return None
         if path.is_file():
+            if path.suffix.lower() == ".nsi":
+                return path
             if path.name.lower() != "setup.exe":
-                self.problems.add(key, f"{value} must be the installer's setup.exe or the folder holding it")
+                self.problems.add(key, f"{value} must be the installer's setup.exe, the folder "
+                                  "holding it, or an NSIS script (.nsi)")
                 return None
             return path.parent
         if not any(p.name.lower() == "setup.exe" for p in path.iterdir()):
@@ -414,11 +425,18 @@ class Reader:
             standin_template=self.path(standin, "disc.standin", folder=False) if standin
             else KIT / "standin.ini",
             icon=self.path(icon, "disc.icon", folder=False) if icon
-            else REPO / "launcher" / "resources" / "launcher.ico",
+            else default_icon(),
             pictures_folder=(self.root / pictures).resolve(),
             signing=self.signing(data))
         assign_bases(disc)
         return disc
+
+
+def default_icon():
+    """The launcher's own icon: carried inside the installed kit, taken from
+    the launcher's resources in a checkout."""
+    carried = KIT / "resources" / "launcher.ico"
+    return carried if carried.is_file() else REPO / "launcher" / "resources" / "launcher.ico"
 
 
 def assign_bases(disc):

@@ -15,7 +15,7 @@ import subprocess
 
 from PIL import Image
 
-MAX_BACKGROUND = (1600, 1200)    # pixels: a menu larger than the screens of its day
+MAX_BACKGROUND = (800, 600)      # pixels: the menu must fit an 800 x 600 screen
 MAX_EMBLEM = (1024, 1024)        # pixels: an emblem is shrunk to a 34-pixel tile
 MAX_ICON_BYTES = 1 << 20
 

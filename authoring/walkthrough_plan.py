@@ -10,7 +10,8 @@ def step_plan(disc, lang, step, entries):
     if step.kind == "component":
         c = disc.component(step.component)
         return {"kind": "component", "component": c.id, "folder": c.folders[lang.key],
-                "window": c.titles[lang.key], "standin": lang.key not in c.installers}
+                "window": c.titles[lang.key], "standin": lang.key not in c.installers,
+                "walkthrough": c.walkthrough}
     if step.kind == "run":
         return {"kind": "run", "program": step.program, "window": step.window}
     return {"kind": "copy", "source": step.source, "destination": step.destination,

@@ -1,32 +1,24 @@
-# What the authoring kit needs to link a disc's SETUP.EXE without CMake: the
-# launcher's objects (built once, by the launcher_code and product_startup
-# targets), the resource compiler, the linker and its options, and the
-# waiter and stand-in programs it puts on the disc. scripts/make-disc reads
-# <build>/disc-kit/programs.txt, one key=value a line, lists split at ';'.
-separate_arguments(DISC_KIT_LINK_FLAGS UNIX_COMMAND "${CMAKE_CXX_FLAGS_RELEASE} -mwindows")
-# CMake links every program with an image version; the kit does the same, so
-# a disc made from the shipped resource set is SETUP.EXE byte for byte.
-list(APPEND DISC_KIT_LINK_FLAGS ${PRODUCT_LINK_OPTIONS}
-    -Wl,--major-image-version,0,--minor-image-version,0)
-list(TRANSFORM PRODUCT_SYSTEM_LIBRARIES PREPEND -l OUTPUT_VARIABLE DISC_KIT_LIBRARIES)
-separate_arguments(DISC_KIT_STANDARD UNIX_COMMAND "${CMAKE_CXX_STANDARD_LIBRARIES}")
-list(APPEND DISC_KIT_LIBRARIES ${DISC_KIT_STANDARD})
-
+# The prebuilt programs the authoring kit makes every disc from (the
+# launcher without resources, the waiter, the stand-in installer and the
+# walk-through's driver program), named in <build>/disc-kit/programs.txt,
+# one key=path a line: scripts/make-disc --programs reads it, and
+# scripts/package puts the same programs into the kit's package.
 set(DISC_KIT_STANDIN "")
 set(DISC_KIT_STANDIN_TARGET "")
 if(TARGET standin_installer)
     set(DISC_KIT_STANDIN "$<TARGET_FILE:standin_installer>")
     set(DISC_KIT_STANDIN_TARGET standin_installer)
 endif()
+set(DISC_KIT_WALKTHROUGH "")
+if(TARGET disc_walkthrough)
+    set(DISC_KIT_WALKTHROUGH "$<TARGET_FILE:disc_walkthrough>")
+endif()
 
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/disc-kit/programs.txt CONTENT
-"windres=${CMAKE_RC_COMPILER}
-cxx=${CMAKE_CXX_COMPILER}
-link_flags=${DISC_KIT_LINK_FLAGS}
-objects=$<TARGET_OBJECTS:launcher_code>;$<TARGET_OBJECTS:product_startup>
-libraries=${DISC_KIT_LIBRARIES}
+"launcher=$<TARGET_FILE:launcher_prebuilt>
 waiter=$<TARGET_FILE:Tarrywin>
 standin=${DISC_KIT_STANDIN}
+walkthrough=${DISC_KIT_WALKTHROUGH}
 ")
 
 # Signing every disc's programs (README, "Signed and reproducible discs"):
@@ -75,7 +67,7 @@ function(add_disc)
         COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/scripts/make-disc ${D_MANIFEST}
             --build-dir ${D_OUTPUT} --programs ${PROJECT_BINARY_DIR}/disc-kit/programs.txt
             ${DISC_KIT_SIGNING}
-        DEPENDS launcher_code product_startup Tarrywin ${DISC_KIT_STANDIN_TARGET}
+        DEPENDS launcher_prebuilt Tarrywin ${DISC_KIT_STANDIN_TARGET}
             ${inputs} ${kit} ${PROJECT_SOURCE_DIR}/scripts/make-disc
             ${DISC_KIT_EPOCH_STAMP} disc_epoch ${DISC_KIT_SIGNING_STAMP} ${DISC_SIGN_CERTIFICATE}
         COMMENT "Building the disc ${D_NAME} from its manifest"

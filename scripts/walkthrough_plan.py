@@ -38,14 +38,36 @@ def plan_lines(language):
     return lines
 
 
+class PlanTextError(ValueError):
+    """A text of the plan that its language's code page cannot write; the
+    message names the language, the record and the characters."""
+
+
+def unwritable(text, encoding):
+    return sorted({c for c in text if not c.encode(encoding, "ignore")} if encoding else set())
+
+
 def plan_bytes(language):
-    """The plan file's bytes, CRLF, in the language's code page."""
-    text = "".join(line + "\r\n" for line in plan_lines(language))
-    return text.encode(f"cp{language['code_page']}")
-
-
-def unattended(button):
-    """False when the button runs an author's own installer, which no
-    walk-through can click through."""
-    return all(step.get("standin", True) for step in button.get("steps", [])
-               if step["kind"] == "component")
+    """The plan file's bytes, CRLF, in the language's code page. Raises
+    PlanTextError for a text the code page cannot write, or a code page
+    Python does not know."""
+    code_page = language["code_page"]
+    encoding = f"cp{code_page}"
+    try:
+        "".encode(encoding)
+    except LookupError:
+        raise PlanTextError(f"language {language['key']}: code page {code_page} is not one "
+                            "this machine can write") from None
+    data = b""
+    for line in plan_lines(language):
+        try:
+            data += (line + "\r\n").encode(encoding)
+        except UnicodeEncodeError:
+            record, _, text = line.partition("\t")
+            characters = " ".join(repr(c) for c in unwritable(text, encoding))
+            raise PlanTextError(
+                f"language {language['key']} ({language['name']}): the {record} record "
+                f"{text.replace(chr(9), ' | ')!r} holds {characters}, which code page {code_page} "
+                "cannot write; the launcher would show something else. Change the text in the "
+                "manifest, or the language's code_page") from None
+    return data

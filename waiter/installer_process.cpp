@@ -87,13 +87,10 @@ DWORD StartInstaller(char* commandLine, Installer& installer) {
     StartFamily(installer.family, started.dwProcessId);
     DWORD resumed = ResumeThread(started.hThread);
     CloseHandle(started.hThread);
-    if (resumed == static_cast<DWORD>(-1)) {
-        DWORD error = GetLastError();
-        TerminateProcess(installer.process, 1);
-        ReleaseInstaller(installer);
-        return error ? error : ERROR_GEN_FAILURE;
-    }
-    return 0;
+    if (resumed != static_cast<DWORD>(-1)) return 0;
+    TerminateProcess(installer.process, 1);
+    ReleaseInstaller(installer);
+    return ERROR_GEN_FAILURE;
 }
 
 Liveness ProcessLiveness(const Installer& installer) {
@@ -115,13 +112,15 @@ Liveness JobLiveness(const Installer& installer) {
 }
 
 Liveness DescendantsLiveness(Installer& installer) {
+    // The process list's functions came together (Windows 95, 2000): one
+    // answers for all.
     CreateToolhelp32SnapshotFunction snapshotOf =
         KernelFunction<CreateToolhelp32SnapshotFunction>("CreateToolhelp32Snapshot");
-    Process32Function first = KernelFunction<Process32Function>("Process32First");
-    Process32Function next = KernelFunction<Process32Function>("Process32Next");
-    if (!snapshotOf || !first || !next) return kLivenessUnknown;
+    if (!snapshotOf) return kLivenessUnknown;
     HANDLE snapshot = snapshotOf(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return kLivenessUnknown;
+    Process32Function first = KernelFunction<Process32Function>("Process32First");
+    Process32Function next = KernelFunction<Process32Function>("Process32Next");
     Liveness liveness = FamilyLiveness(installer.family, [&](auto visit) {
         PROCESSENTRY32 entry;
         entry.dwSize = sizeof entry;

@@ -45,7 +45,7 @@ Liveness FamilyLiveness(ProcessFamily& family, Walk walk) {
                     family.listed[i] = true;
                     return;
                 }
-                if (family.ids[i] == parentId && id != parentId) parentIsMember = true;
+                if (family.ids[i] == parentId) parentIsMember = true;
             }
             if (!parentIsMember) return;
             if (family.count == kFamilyCapacity) {

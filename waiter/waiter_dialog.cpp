@@ -61,12 +61,17 @@ INT_PTR OnInitDialog(HWND dialog, WaiterDialog* waiter) {
 void OnTimer(HWND dialog, WaiterDialog& waiter) {
     KillTimer(dialog, ID_POLL_TIMER);
     bool watchingTitle = waiter.watchedTitle[0] != '\0';
-    PollFacts facts;
+    PollFacts facts = {};   // every liveness unknown until asked
     facts.title = watchingTitle ? SearchTopLevelWindows(waiter.watchedTitle) : kTitleAbsent;
-    facts.job = JobLiveness(waiter.installer);
-    facts.process = ProcessLiveness(waiter.installer);
+    // Once the window has been seen, and while it is there, the installer's
+    // processes decide nothing: the system is asked about them only when
+    // they count.
+    if (!watchingTitle || (!waiter.poll.titleSeen && facts.title != kTitlePresent)) {
+        facts.job = JobLiveness(waiter.installer);
+        facts.process = ProcessLiveness(waiter.installer);
+        if (facts.job == kLivenessUnknown) facts.descendants = DescendantsLiveness(waiter.installer);
+    }
     facts.now = GetTickCount();
-    facts.descendants = facts.job == kLivenessUnknown ? DescendantsLiveness(waiter.installer) : kLivenessUnknown;
     if (PollEndsWaiting(waiter.poll, watchingTitle, facts)) EndDialog(dialog, IDOK);
     SetTimer(dialog, ID_POLL_TIMER, kPollIntervalMs, 0);
 }

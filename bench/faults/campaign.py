@@ -6,7 +6,7 @@ A case that Xlib ended (an X error report and exit code 1: a fault of Wine's
 X11 driver, not of the launcher) is run again, up to twice.
 
   campaign.py [--seed S] [--cases N] [--first I] [--case I ...] [--limit MS]
-              [--batch K] [--kept DIR] [--expect-clean]
+              [--batch K] [--kept DIR] [--dialogs] [--expect-clean]
 
 Case i of seed S is the same whatever else runs (mutations.make_case), so
 "--seed S --case i" replays it. Run by bench/faults/run, which builds the
@@ -26,6 +26,7 @@ BUILD = os.environ["BUILD_DIR"]
 STANDIN_TITLE = "Stand-in Setup"
 # Exit codes that are exceptions the process did not survive.
 EXCEPTION_CODES = {0x80000003, 0x80000004}
+REPLAY_FAMILY = [""]   # " --dialogs" when the dialog family runs
 CRASH_MARKS = ("Unhandled exception", "Unhandled page fault", "wine: Unhandled",
                "Backtrace:", "assertion failed")
 # Xlib's default error handler prints this and ends the process with exit
@@ -188,7 +189,7 @@ def keep(kept, seed, index, name, description, data, outcome, report):
             f.write(f"  {line}\n")
         for line in report[:20]:
             f.write(f"  | {line}\n")
-        f.write(f"replay: bench/faults/run --no-setup --seed {seed} --case {index}\n")
+        f.write(f"replay: bench/faults/run --no-setup{REPLAY_FAMILY[0]} --seed {seed} --case {index}\n")
     return folder
 
 
@@ -204,9 +205,13 @@ def main(argv):
     parser.add_argument("--limit", type=int, default=15000, help="ms before a case is a hang")
     parser.add_argument("--batch", type=int, default=100)
     parser.add_argument("--kept", default=os.path.join(BUILD, "faults", "kept"))
+    parser.add_argument("--dialogs", action="store_true",
+                        help="the dialog family: cases mutate the dialog templates only")
     parser.add_argument("--expect-clean", action="store_true",
                         help="exit 1 unless every case ended with 0 and nothing crashed or hung")
     args = parser.parse_args(argv)
+    if args.dialogs:
+        REPLAY_FAMILY[0] = " --dialogs"
 
     setup_exe = os.path.join(BUILD, "product", "SETUP.EXE")
     if not os.path.exists(setup_exe):
@@ -223,14 +228,15 @@ def main(argv):
     prepare_disc(disc, standin)
 
     indices = args.case or list(range(args.first, args.first + args.cases))
-    print(f"== Fault campaign: seed {args.seed}, cases {indices[0]}..{indices[-1]} "
+    print(f"== Fault campaign{' (dialog templates)' if args.dialogs else ''}: seed {args.seed}, cases {indices[0]}..{indices[-1]} "
           f"({len(indices)}), time limit {args.limit} ms")
     counts, failures, started = {}, [], time.monotonic()
     durations, reached, xlib_ended = [], [0, 0, 0, 0], 0
     for at in range(0, len(indices), args.batch):
         batch = []
         for index in indices[at:at + args.batch]:
-            description, replacements, locale, control = mutations.make_case(args.seed, index, image)
+            make = mutations.make_dialog_case if args.dialogs else mutations.make_case
+            description, replacements, locale, control = make(args.seed, index, image)
             batch.append((f"c{index:05d}", description, image.rewrite(replacements), locale, control))
         outcomes = run_batch(batch, disc, args.limit, driver)
         xlib_ended += replay_xlib_errors(batch, outcomes, disc, args.limit, driver)

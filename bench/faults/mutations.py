@@ -5,7 +5,7 @@ any case can be made again on its own."""
 import random
 import struct
 
-from pe_resources import RT_BITMAP, RT_STRING, parse_string_block, string_block
+from pe_resources import RT_BITMAP, RT_DIALOG, RT_STRING, parse_string_block, string_block
 
 # locale -> (LANG record the launcher picks, dialog base, script base,
 #            string block, first string id)
@@ -255,6 +255,56 @@ def mutate_string(rng, text, japanese):
         return new, f"fragment {new!r}"
     at = rng.randint(0, len(text))
     return text[:at] + "\0" + text[at:], f"NUL at {at}"
+
+
+# Dialog templates the pressed button reaches: the menu, and the button's
+# confirmations (offset 48 + button number 2..4), and the failure dialogs.
+DIALOG_OFFSETS = [(0, 4), (50, 2), (51, 2), (52, 2), (3, 1), (4, 1)]
+
+
+def mutate_dialog(rng, data):
+    """A DLGTEMPLATE (style, extended style, item count, x, y, cx, cy, then
+    menu, class, title, font and the items): header fields set to edge
+    values, the item count above the items there are, cuts, random bytes."""
+    kind = rng.choice(["count", "count", "geometry", "style", "cut", "random", "random", "grow"])
+    if kind == "count" and len(data) >= 10:
+        count = rng.choice([0, 1, 2, 40, 255, 0x7FFF, 0xFFFF, rng.randrange(0x10000)])
+        data = data[:8] + struct.pack("<H", count) + data[10:]
+        return data, f"item count {count}"
+    if kind == "geometry" and len(data) >= 18:
+        field = rng.randrange(4)
+        data = _put16(data, 5 + field, _s16(rng))
+        return data, f"geometry field {field} = {struct.unpack_from('<h', data, 10 + 2 * field)[0]}"
+    if kind == "style" and len(data) >= 8:
+        style, ex = rng.choice(U32), rng.choice(U32)
+        return struct.pack("<II", style, ex) + data[8:], f"style {style:#x}, extended {ex:#x}"
+    if kind == "grow":
+        extra = _random_bytes(rng, 1, 600)
+        return data + extra, f"{len(extra)} random bytes appended"
+    if kind == "cut":
+        return _cut(rng, data)
+    return _overwrite(rng, data, len(data))
+
+
+def make_dialog_case(seed, index, image):
+    """A case of the dialog family: one or two mutated dialog templates of the
+    locale's set, drawn from a generator seeded with "s:i:dialog" (the other
+    family's cases stay as they are). Same result as make_case."""
+    rng = random.Random(f"{seed}:{index}:dialog")
+    locale = _pick(rng, LOCALE_WEIGHTS)
+    control = _pick(rng, CONTROL_WEIGHTS)
+    base = LANGUAGES[locale][1]
+    replacements, said = {}, [f"locale {locale}, menu control {control}"]
+    for _ in range(rng.choice([1, 1, 2])):
+        offset = _pick(rng, DIALOG_OFFSETS)
+        found = image.find(RT_DIALOG, base + offset)
+        if not found:
+            continue
+        key = found[0]
+        new, what = mutate_dialog(rng, replacements.get(key, image.read(key)))
+        replacements[key] = new
+        said.append(f"dialog {base + offset}: {what}")
+    return said, replacements, locale, control
 
 
 def make_case(seed, index, image):

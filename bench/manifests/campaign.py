@@ -60,9 +60,15 @@ class Materials:
     def image(self, w, h, fmt):
         path = self.folder / f"image_{w}x{h}.{fmt.lower()}"
         if not path.is_file():
+            import random
             from PIL import Image
             Image.MAX_IMAGE_PIXELS = None
-            Image.new("1", (w, h)).save(path, fmt)
+            if fmt == "PHOTO":
+                # Every pixel a colour of its own: the most work a picture's colours can make.
+                noise = random.Random(w * h).randbytes(w * h * 3)
+                Image.frombytes("RGB", (w, h), noise).save(path, "PNG")
+            else:
+                Image.new("1", (w, h)).save(path, fmt)
         return path
 
 
@@ -76,6 +82,8 @@ def prepare(case, folder, materials):
     for name, content in case.files.items():
         path = disc / name
         path.parent.mkdir(parents=True, exist_ok=True)
+        if path.is_symlink() or path.is_file():
+            path.unlink()
         if isinstance(content, bytes):
             path.write_bytes(content)
         elif content[0] == "truncate":
@@ -250,6 +258,9 @@ def report(results, seed, limit):
     print(f"  refusals that wrote something {len(wrote)}")
     print(f"  mistakes accepted {len(accepted)}; valid discs refused {len(rejected)}")
     print(f"  planted cases with every mistake listed {len(listed)} of {len(planted)}")
+    slowest = sorted(results, key=lambda r: -r["seconds"])[:5]
+    print("  slowest: " + ", ".join(f"case {r['case']} ({r['base']}, {r['kind']}) {r['seconds']:.2f} s"
+                                   for r in slowest))
     print("  by kind: cases / refused / built / problems, longest seconds")
     for kind in sorted(set(r["kind"] for r in results)):
         of = [r for r in results if r["kind"] == kind]

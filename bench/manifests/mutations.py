@@ -241,14 +241,24 @@ def not_a_picture(rng, text, case):
 
 def huge_picture(rng, text, case):
     case.expect = "refuse"
-    w, h = rng.choice(((8000, 8000), (20000, 20000), (40000, 12), (4000, 3000), (65535, 2)))
+    w, h = rng.choice(((8000, 8000), (20000, 20000), (40000, 12), (4000, 3000), (65535, 2), (801, 1025)))
     case.files["huge.png"] = ("image", w, h, "PNG")
     return point_pictures_at(rng, text, case, "huge.png")
 
 
+def photo_background(rng, text, case):
+    """The largest background the kit takes, every pixel a colour of its own;
+    the buttons' pictures of the demo then do not fit it, which is refused too."""
+    case.expect = "either"
+    case.files["photo.png"] = ("image", 800, 600, "PHOTO")
+    for i in range(text.count("[[language]]")):
+        text = put(text, "[[language]]", "background", '"photo.png"', i)
+    return text
+
+
 def many_buttons(rng, text, case):
     count = rng.choice((20, 50, 51, 52, 60, 200))
-    case.expect = "either" if count <= 50 else "refuse"
+    case.expect = "either" if count <= 51 else "refuse"
     block = text[text.rindex("[[button]]"):]
     return text + "\n" + "\n".join(block for _ in range(count - button_tables(text)))
 
@@ -442,6 +452,15 @@ def planted(rng, text, case):
     return text
 
 
+def kept_pictures(rng, text, case):
+    """A kept drawn picture (orbit-ja keeps them) cut short, of another size
+    or not a picture: the kit draws it afresh or refuses, never builds it in."""
+    case.expect = "either"
+    name = f"pictures/{rng.choice(('en', 'ja'))}_{rng.choice(('background', 'button1', 'button2'))}.bmp"
+    case.files[name] = rng.choice((("truncate", 700), ("image", 100, 20, "BMP"), b"not a picture"))
+    return text
+
+
 def unchanged(rng, text, case):
     case.expect = "build"
     return text
@@ -459,7 +478,7 @@ KINDS = {
     "links_in_files": links_in_files, "icon_not_an_icon": icon_not_an_icon, "off_menu": off_menu,
     "button_roles": button_roles, "duplicate_ids": duplicate_ids, "long_title": long_title,
     "blank_texts": blank_texts, "ids_out_of_range": ids_out_of_range, "planted": planted,
-    "unchanged": unchanged,
+    "kept_pictures": kept_pictures, "photo_background": photo_background, "unchanged": unchanged,
 }
 
 

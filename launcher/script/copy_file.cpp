@@ -13,18 +13,28 @@ bool AlreadyThere(DWORD error) {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
+// Errors with which CopyFileA stops before it creates or truncates the
+// destination: a source or destination that is missing, denied, in use or
+// (when it is to fail then) already there.
+bool StoppedBeforeWriting(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_SHARING_VIOLATION || AlreadyThere(error);
+}
+
 // After a failed copy: a half-written file must not stay, nor one that could
-// be taken for the new one; a file the copy never touched is the user's and
-// stays as it was. Best effort: the copy's own error is what counts.
-void CleanUpAfterFailedCopy(const char* destination, const FileState& before) {
-    FileState after = StateOf(destination);
-    if (!after.exists) return;
-    if (before.exists && SameContentStamp(before, after)) {
-        if (after.attributes != before.attributes) SetFileAttributesA(destination, before.attributes);
-        return;
+// be taken for the new one. A file the copy never touched belongs to the
+// user, or to a program that wrote it while the copy ran, and stays with the
+// attributes it had. Best effort: the copy's own error is what counts.
+void CleanUpAfterFailedCopy(const char* destination, const FileState& before, DWORD error) {
+    if (!StoppedBeforeWriting(error)) {
+        FileState after = StateOf(destination);
+        if (after.exists && !(before.exists && SameContentStamp(before, after))) {
+            if (after.attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(destination);
+            return;
+        }
     }
-    if (after.attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(destination);
+    if (before.exists && (before.attributes & kAttributesInTheWay)) SetFileAttributesA(destination, before.attributes);
 }
 
 // One CopyFileA. With failIfExists, a file already at the destination makes
@@ -35,7 +45,7 @@ bool Copy(const char* source, const char* destination, const FileState& before, 
     ErrorCode code = LastWindowsError();
     DWORD error = static_cast<DWORD>(-code);
     if (failIfExists && AlreadyThere(error)) return false;
-    CleanUpAfterFailedCopy(destination, before);
+    CleanUpAfterFailedCopy(destination, before, error);
     RaiseError(code);
     return false;   // not reached: the raise leaves
 }
@@ -43,9 +53,11 @@ bool Copy(const char* source, const char* destination, const FileState& before, 
 // Copies over whatever is at the destination. Returns false, having copied
 // nothing, when the destination is the source file itself.
 bool CopyOverFile(const char* source, const char* destination, CopyPlan& plan) {
-    FileState before = StateOf(destination);
-    if (before.exists) {
-        if (before.attributes & FILE_ATTRIBUTE_DIRECTORY) RaiseError(kWrongKindOfDestination);
+    FileState before;
+    before.exists = false;
+    DWORD attributes = GetFileAttributesA(destination);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) RaiseError(kWrongKindOfDestination);
         if (plan.askSameFile) {
             // Overwriting a file onto itself would at best do nothing and at
             // worst cut it short.
@@ -54,8 +66,12 @@ bool CopyOverFile(const char* source, const char* destination, CopyPlan& plan) {
         }
         // CopyFileA refuses a read-only destination, and on the NT family a
         // hidden or system one too.
-        if ((before.attributes & kAttributesInTheWay) && !SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL))
+        if ((attributes & kAttributesInTheWay) && !SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL))
             RaiseError(LastWindowsError());
+        // Read just before the copy, so that a change made by anyone else
+        // before it is not taken for the copy's.
+        before = StateOf(destination);
+        before.attributes = attributes;
     }
     return Copy(source, destination, before, FALSE);
 }

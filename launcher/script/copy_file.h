@@ -17,9 +17,11 @@ struct CopyPlan {
 // without the read-only bit that every file on such a disc carries.
 //
 // When the copy fails, -GetLastError() of the copy is raised, and the
-// destination is deleted only when this copy created or changed it (a partial
-// copy, or a file whose size or last-write time is no longer what it was); a
-// file that was there before and is untouched stays, with its attributes.
+// destination is deleted only when this copy created or truncated it: a
+// copy that stopped before it opened the destination (source or destination
+// missing, denied or in use) deletes nothing, and a file whose size and
+// last-write time are what they were just before the copy stays, with its
+// attributes.
 void CopyOneFile(const char* source, const char* destination);
 
 // CreateParentDirectories(destination), then CopyOneFile.

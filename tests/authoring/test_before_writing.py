@@ -129,6 +129,12 @@ CASES = [
     ("steps on a button 1 without kind", no_kind_steps, nothing, {}, "button[1].steps", "takes no steps"),
     ("no buttons", lambda t: t[:t.index("[[button]]")] + "button = []\n", nothing, {}, "button",
      "at least its exit button"),
+    ("too many buttons for a drawn menu",
+     lambda t: t + "".join(f'\n[[button]]\nlabel = "B{n}"\nconfirmation = "C"\nsteps = [ {{ component = "app" }} ]\n'
+                           for n in range(9)), nothing, {}, "button", "at most 9 install buttons"),
+    ("a background too big", lambda t: t.replace('key = "es"', 'key = "es"\nbackground = "big.png"')
+     .replace('primary_id = 9', 'primary_id = 9\nbackground = "big.png"'),
+     put_files(**{"big.png": ("image", (801, 600))}), {}, "language[1].background", "the most is 800 x 600"),
     ("a label too long", lambda t: t.replace('label = { en = "Install App"', 'label = { en = "' + "L" * 1001 + '"'),
      nothing, {}, "button[2].label.en", "the most is 1000"),
 ]
@@ -176,6 +182,20 @@ class BeforeWriting(unittest.TestCase):
                 self.assertIsNone(load(sample.manifest)[1])
             finally:
                 del os.environ["KIT_TEST_PASSWORD"]
+
+    def test_kept_pictures_of_the_wrong_size_or_cut_short_are_drawn_afresh(self):
+        from authoring import drawing
+        with SampleDisc() as sample:
+            disc, _ = load(sample.manifest)
+            en = disc.language("en")
+            files, _ = drawing.ensure_drawn(disc, en)
+            whole = files[2].read_bytes()
+            for damage in (lambda p: Image.new("RGB", (10, 10)).save(p, "BMP"),
+                           lambda p: p.write_bytes(whole[:500])):
+                with self.subTest(damage=damage):
+                    damage(files[2])
+                    self.assertTrue(drawing.ensure_drawn(disc, en)[1])
+                    self.assertEqual(files[2].read_bytes(), whole)
 
     def test_every_mistake_is_listed_when_a_layout_check_fails(self):
         text = (MANIFEST.replace('kind = "exit"', 'kind = "exit"\nx = 5')

@@ -14,7 +14,7 @@ from pathlib import Path
 
 from authoring import build_folder
 from authoring.make_disc import main
-from tests.authoring.sample import SampleDisc
+from tests.authoring.sample import MANIFEST, SampleDisc
 
 REPO = Path(__file__).resolve().parents[2]
 
@@ -97,11 +97,24 @@ class Unfinished(unittest.TestCase):
             (out / "disc").mkdir()
             (out / "disc" / "SETUP.EXE").write_text("old")
             (out / "disc.iso").write_text("old")
-            (out / "programs.txt").write_text("windres=/nonexistent/windres\ncxx=/nonexistent/g++\n")
+            (out / "programs.txt").write_text("launcher=/nonexistent/launcher.exe\nwaiter=/nonexistent/Tarrywin.exe\n")
             code, errors = make_disc(sample.manifest, "--build-dir", out, "--programs", out / "programs.txt")
             self.assertEqual(code, 1)
             for name in ("disc", "disc.iso", "disc.partial", "disc.iso.partial", "walkthrough.json"):
                 self.assertFalse(os.path.lexists(out / name), name)
+
+    def test_a_refused_manifest_withdraws_the_earlier_image(self):
+        with SampleDisc(MANIFEST.replace('volume_id = "SAMPLE_DISC"', 'volume_id = "bad id"')) as sample, \
+                tempfile.TemporaryDirectory() as out:
+            out = Path(out)
+            build_folder.claim(out)
+            (out / "disc").mkdir()
+            (out / "disc.iso").write_text("old")
+            (out / "resources").mkdir()
+            code, errors = make_disc(sample.manifest, "--build-dir", out)
+            self.assertEqual(code, 1)
+            self.assertIn("disc.volume_id", errors)
+            self.assertEqual(sorted(os.listdir(out)), [build_folder.MARK, "resources"])
 
     def test_an_interrupted_image_has_no_image_name(self):
         with tempfile.TemporaryDirectory() as tmp:

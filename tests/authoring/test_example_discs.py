@@ -8,6 +8,7 @@ every section but the resources is the shipped program's, byte for byte.
 """
 import json
 import os
+import shutil
 import subprocess
 import tempfile
 import unittest
@@ -55,6 +56,84 @@ class ExampleDiscs(unittest.TestCase):
                 listing = subprocess.run(["xorriso", "-indev", str(out / "disc.iso"), "-find", "/",
                                           "-name", "SETUP.EXE"], capture_output=True, text=True).stdout
                 self.assertIn("/SETUP.EXE", listing)
+
+
+class AwkwardFolderNames(unittest.TestCase):
+    """A disc folder or build folder whose name a shell would act on builds
+    like any other and runs nothing: no program the kit starts is handed a
+    command line."""
+
+    NAMES = ["demo$(touch ran-dollar)", "demo`touch ran-backquote`", "demo \"quoted\" 'x'; touch ran-semicolon"]
+
+    def test_names_run_nothing(self):
+        for name in self.NAMES:
+            with self.subTest(name=name), tempfile.TemporaryDirectory() as tmp:
+                tmp = Path(tmp)
+                # The demo manifest names the committed pictures two folders up.
+                (tmp / "launcher").symlink_to(REPO / "launcher")
+                shutil.copytree(REPO / "discs" / "demo", tmp / "discs" / name)
+                out = tmp / "out" / name
+                run = subprocess.run(["/usr/bin/python3", str(REPO / "scripts" / "make-disc"),
+                                      str(tmp / "discs" / name / "disc.toml"), "--build-dir", str(out),
+                                      "--programs", os.environ["KIT_PROGRAMS"]],
+                                     capture_output=True, text=True, cwd=tmp)
+                self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+                self.assertEqual((out / "disc" / "SETUP.EXE").read_bytes(),
+                                 Path(os.environ["KIT_SHIPPED_SETUP"]).read_bytes())
+                self.assertEqual(sorted(p.name for p in tmp.rglob("ran-*")), [])
+
+
+class MissingTools(unittest.TestCase):
+    """Without xorriso the disc folder is still built and one line says what
+    is missing; a manifest that asks for signatures without osslsigncode
+    builds nothing and says so in one line."""
+
+    def run_without_tools(self, *extra):
+        out = Path(self.tmp.name) / "out"
+        # A PATH with openssl only (the manifest check reads the certificate
+        # with it): neither xorriso nor osslsigncode (nor git: the epoch is
+        # given).
+        tools = Path(self.tmp.name) / "bin"
+        tools.mkdir(exist_ok=True)
+        if not (tools / "openssl").exists():
+            os.symlink(shutil.which("openssl"), tools / "openssl")
+        env = {"PATH": str(tools), "SOURCE_DATE_EPOCH": "1262304000", "LANG": "C.UTF-8",
+               "KIT_TEST_SIGNING_PASSWORD": "kit-test"}
+        run = subprocess.run(["/usr/bin/python3", str(REPO / "scripts" / "make-disc"),
+                              str(REPO / "discs" / "demo" / "disc.toml"), "--build-dir", str(out),
+                              "--programs", os.environ["KIT_PROGRAMS"], *extra],
+                             capture_output=True, text=True, env=env)
+        return run, out
+
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.tmp.cleanup)
+
+    def test_no_xorriso(self):
+        from authoring.make_disc import NO_XORRISO
+        run, out = self.run_without_tools()
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertEqual(run.stdout.count(NO_XORRISO), 1, run.stdout)
+        self.assertEqual((out / "disc" / "SETUP.EXE").read_bytes(),
+                         Path(os.environ["KIT_SHIPPED_SETUP"]).read_bytes())
+        self.assertFalse((out / "disc.iso").exists())
+        self.assertTrue((out / "walkthrough.json").is_file())
+
+    def test_no_osslsigncode_for_a_signed_disc(self):
+        from authoring.make_disc import NO_OSSLSIGNCODE
+        tmp = Path(self.tmp.name)
+        key, cert, certificate = tmp / "key.pem", tmp / "cert.pem", tmp / "test.pfx"
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                        "-subj", "/CN=Disc kit test", "-addext", "extendedKeyUsage=codeSigning",
+                        "-keyout", key, "-out", cert], check=True, capture_output=True)
+        subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", certificate,
+                        "-passout", "pass:kit-test"], check=True, capture_output=True)
+        run, out = self.run_without_tools("--sign-certificate", str(certificate),
+                                          "--sign-password-env", "KIT_TEST_SIGNING_PASSWORD")
+        self.assertEqual(run.returncode, 1, run.stdout + run.stderr)
+        self.assertEqual(run.stderr.strip(), f"make-disc: {NO_OSSLSIGNCODE}")
+        self.assertFalse((out / "disc").exists())
+        self.assertFalse((out / "disc.iso").exists())
 
 
 def certificate_table_size(path):

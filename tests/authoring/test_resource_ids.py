@@ -10,7 +10,7 @@ from pathlib import Path
 
 from PIL import Image
 
-from authoring import commands, palette, resource_script
+from authoring import commands, palette, rc_compiler, resource_script
 from authoring.make_disc import load
 from tests.authoring.sample import MANIFEST, SampleDisc
 
@@ -131,6 +131,9 @@ class ScriptInjection(unittest.TestCase):
                 (entry,) = compile_script(script, tmp)
                 length = struct.unpack_from("<H", entry[3], 2)[0]
                 self.assertEqual(entry[3][4:4 + 2 * length].decode("utf-16-le"), text)
+                # The kit's own compiler reads the literal as the resource compiler does.
+                self.assertEqual(rc_compiler.compile_script(Path(tmp) / "disc.rc", script),
+                                 {(6, 1, 0x409): entry[3]})
 
     def test_a_language_name_cannot_add_resources(self):
         text = MANIFEST.replace('name = "Spanish"', 'name = "Spanish */ 9 RCDATA \\"/etc/hostname\\" /*"')

@@ -200,7 +200,7 @@ class WalkthroughPlan(unittest.TestCase):
         self.assertEqual(install["confirmation"], "Instalando App.")
         self.assertEqual(install["steps"], [
             {"kind": "component", "component": "app", "folder": "app\\espanol",
-             "window": "Instalación de App", "standin": True},
+             "window": "Instalación de App", "standin": True, "walkthrough": "fail"},
             {"kind": "copy", "source": "manuals", "destination": "App\\Manuals", "directory": True}])
 
 

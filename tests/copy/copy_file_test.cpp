@@ -115,6 +115,60 @@ TEST_F(FileCopy, FailedCopyLeavesNoNewFile) {
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(destination.c_str()));
 }
 
+// Another program that rewrites the destination while copies onto it fail
+// before they reach it (the source is locked) keeps its file: a copy deletes
+// only what it created or truncated itself, however the file changed between
+// the copy's looks at it. Each rewrite gives the file another length, so
+// nearly every failed copy sees it changed.
+struct RewritingProgram {
+    const char* path;
+    volatile LONG stop;
+    volatile LONG rewrites;
+};
+
+DWORD WINAPI RewriteUntilStopped(LPVOID context) {
+    RewritingProgram& program = *static_cast<RewritingProgram*>(context);
+    for (DWORD n = 0; !program.stop; ++n) {
+        HANDLE file = CreateFileA(program.path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  NULL, OPEN_EXISTING, 0, NULL);
+        if (file == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_NOT_FOUND) return 0;   // deleted: it stays so
+            continue;
+        }
+        char text[40];
+        DWORD length = 1 + n % sizeof text, written = 0;
+        FillMemory(text, length, 'a' + n % 26);
+        WriteFile(file, text, length, &written, NULL);
+        SetEndOfFile(file);
+        CloseHandle(file);
+        InterlockedIncrement(&program.rewrites);
+    }
+    return 0;
+}
+
+TEST_F(FileCopy, FailedCopyKeepsAFileAnotherProgramWrites) {
+    std::string source = At("source.txt");
+    std::string destination = At("shared.txt");
+    WriteFileText(source, "source");
+    WriteFileText(destination, "written by another program");
+    HANDLE locked = CreateFileA(source.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+    RewritingProgram program = {destination.c_str(), 0, 0};
+    HANDLE writer = CreateThread(NULL, 0, RewriteUntilStopped, &program, 0, NULL);
+    ASSERT_NE(static_cast<HANDLE>(NULL), writer);
+    int copies = 0;
+    for (; copies < 300 && IsFile(destination); ++copies)
+        EXPECT_EQ(-static_cast<ErrorCode>(ERROR_SHARING_VIOLATION),
+                  Protect([&] { CopyOneFile(source.c_str(), destination.c_str()); }));
+    LONG rewrites = program.rewrites;
+    InterlockedExchange(&program.stop, 1);
+    WaitForSingleObject(writer, INFINITE);
+    CloseHandle(writer);
+    CloseHandle(locked);
+    EXPECT_TRUE(IsFile(destination)) << "deleted after " << copies << " failed copies";
+    EXPECT_GT(rewrites, 0) << "the file was never rewritten while the copies ran";
+}
+
 // A file copied onto itself, under any name that leads to it, is still there
 // with its content and attributes, and the copy counts as done.
 TEST_F(FileCopy, CopyOntoItselfKeepsTheFile) {

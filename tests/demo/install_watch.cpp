@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 #include <sstream>
 #include "gui.h"
+#include "installer_drive.h"
 #include "narration.h"
 #include "processes.h"
 
@@ -81,17 +82,6 @@ void TellStandinLog(ComponentRun& run, const std::string& disc) {
     }
 }
 
-// Wine starts its desktop process, explorer.exe from the system folder,
-// from whichever program next needs the desktop once the last one has
-// quit; started so by the launcher it is Wine's, not the install script's
-// (whose programs are all on the disc).
-bool IsWineDesktop(const std::string& image) {
-    char system[MAX_PATH];
-    UINT length = GetSystemDirectoryA(system, sizeof system);
-    return length > 0 && length < sizeof system &&
-           SameText(image, std::string(system, length) + "\\explorer.exe");
-}
-
 // The window the plan's next run step awaits, for a program that is not a
 // waiter: run steps in order, matched by the program's name.
 std::string PlannedWindow(const std::vector<PlanStep>& steps, const std::string& program,
@@ -129,10 +119,12 @@ void FindNewPrograms(std::vector<ComponentRun>& runs, std::vector<DWORD>& ignore
             CloseHandle(waiter);
             continue;
         }
-        if (IsWineDesktop(image)) {
+        // Started by the launcher as the session's first program to need
+        // it; the install script's programs are all on the disc.
+        if (IsWineBackground(image)) {
             CloseHandle(waiter);
             ignored.push_back(entry.th32ProcessID);
-            Detail("Wine started its desktop process " + Utf8FromAnsi(image) + " (pid " +
+            Detail("Wine started its own " + Utf8FromAnsi(image) + " (pid " +
                    std::to_string(entry.th32ProcessID) + "); not the install script's, left alone");
             continue;
         }
@@ -191,6 +183,24 @@ void FollowWaiter(ComponentRun& run, const WalkthroughPaths& paths) {
         Check(run.windowClosedAt != 0, "it ended while its window was still open");
 }
 
+// A dialog of the launcher during its install script is its launch or copy
+// error: the run ends at once with its text and a picture, and OK lets the
+// launcher end.
+bool LauncherFailed(const WalkthroughPaths& paths, DWORD launcherId) {
+    std::vector<HWND> dialogs = TopLevelWindowsOf(launcherId, "#32770");
+    if (dialogs.empty()) return false;
+    HWND dialog = dialogs.front();
+    std::string name = "failure_" + paths.run;
+    SaveScreenshot(paths, WindowRectOf(dialog), name);
+    std::string text = AllTexts(dialog);
+    Check(false, "the launcher reported a failure: " + Quoted(text));
+    std::string flat;
+    for (char c : Utf8FromAnsi(text)) flat += c == '\n' ? " / " : c == '\t' || c == '\r' ? std::string(" ") : std::string(1, c);
+    Record("@failure\t" + flat + "\t" + name);
+    PressButton(dialog, IDOK);
+    return true;
+}
+
 }  // namespace
 
 std::vector<ComponentRun> WatchInstall(const WalkthroughPaths& paths, DWORD launcherId,
@@ -199,6 +209,9 @@ std::vector<ComponentRun> WatchInstall(const WalkthroughPaths& paths, DWORD laun
     std::vector<ComponentRun> runs;
     std::vector<DWORD> ignored;
     DWORD start = GetTickCount();
+    // Everything the script starts is driven like a user accepting each
+    // default: the stand-in needs nothing, an author's wizard its presses.
+    InstallerDriver driver(paths, "install_" + paths.run);
     for (;;) {
         bool launcherEnded = WaitForSingleObject(launcher, 0) == WAIT_OBJECT_0;
         // The running waiters first: a waiter that ended since the last
@@ -210,13 +223,27 @@ std::vector<ComponentRun> WatchInstall(const WalkthroughPaths& paths, DWORD laun
             FollowWaiter(run, paths);
         }
         FindNewPrograms(runs, ignored, paths, launcherId, steps);
+        for (const ComponentRun& run : runs) driver.Follow(run.waiterId, !run.isWaiter);
+        driver.Poll();
+        if (LauncherFailed(paths, launcherId)) {
+            int ended = driver.EndAll();
+            if (ended) Detail("ended " + std::to_string(ended) + " process(es) the install had started");
+            break;
+        }
+        if (!driver.stuck().empty()) {
+            Check(false, "an installer cannot be driven to its end: " + driver.stuck());
+            Detail("ended " + std::to_string(driver.EndAll()) + " process(es) of the install");
+            break;
+        }
         if (launcherEnded) break;
         if (!Check(GetTickCount() - start < timeoutMs,
                    "the install did not end within " + Seconds(timeoutMs)))
             break;
         Sleep(kPollMs);
     }
+    ReportTitles(driver.titles(), start);
     for (ComponentRun& run : runs) {
+        if (!run.endedAt && WaitForSingleObject(run.waiter, 0) == WAIT_OBJECT_0) FollowWaiter(run, paths);
         Check(run.endedAt != 0, Utf8FromAnsi(run.program) + " still running after the launcher ended");
         CloseHandle(run.waiter);
         run.waiter = NULL;

@@ -43,6 +43,10 @@ void Note(const std::string& text) {
     PrintLine("              " + text);
 }
 
+void Record(const std::string& line) {
+    PrintLine(line);
+}
+
 bool Check(bool holds, const std::string& what) {
     if (!holds) {
         ++g_failures;

@@ -15,6 +15,8 @@ void Step(const std::string& heading);
 void Detail(const std::string& text, DWORD at = 0);
 // A line under the current step without a time.
 void Note(const std::string& text);
+// A line for scripts/check-disc to read ("@kind\tfields..."), as it is.
+void Record(const std::string& line);
 // Records a failure when holds is false and says so; returns holds.
 bool Check(bool holds, const std::string& what);
 int Failures();

@@ -34,12 +34,6 @@ int Number(const std::string& field) { return static_cast<int>(strtol(field.c_st
 
 }  // namespace
 
-bool PlanButton::CanRunUnattended() const {
-    for (const PlanStep& step : steps)
-        if (step.kind == PlanStep::kComponent && !step.standin) return false;
-    return true;
-}
-
 const PlanButton* Plan::Button(int number) const {
     for (const PlanButton& button : buttons)
         if (button.number == number) return &button;

@@ -33,9 +33,6 @@ struct PlanButton {
     std::string label;
     std::string confirmation;
     std::vector<PlanStep> steps;
-    // False when a step runs an author's own installer, which nobody here
-    // can click through.
-    bool CanRunUnattended() const;
 };
 
 struct Plan {

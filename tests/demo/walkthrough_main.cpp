@@ -6,10 +6,17 @@
 // language's Linux locale (scripts/check-disc does this).
 //
 //   disc_walkthrough.exe <disc folder> <screenshot folder> <plan> menu|<button> [first step]
+//   disc_walkthrough.exe <disc folder> <screenshot folder> <plan> titles <component folder>
+//                        <time limit in s> <number> [first step]
 //
 // "menu" shows the menu, each install button's confirmation (then Cancel)
 // and leaves through the exit button; a button number presses that button,
-// answers OK and follows its steps to the launcher's end.
+// answers OK and follows its steps to the launcher's end, pressing each
+// installer page's default button. "titles" starts the component folder's
+// setup.exe by itself, presses its pages' default buttons until its
+// processes end (or the time limit passes, when they are ended), and
+// reports every window title they showed ("@title" lines) and whether it
+// finished ("@finished").
 // Exits 0 when everything went as planned, 1 when a check failed, 2 on a
 // wrong command line or plan.
 #include <windows.h>
@@ -20,6 +27,7 @@
 #include "copy_check.h"
 #include "gui.h"
 #include "install_watch.h"
+#include "installer_drive.h"
 #include "menu_visit.h"
 #include "narration.h"
 #include "plan.h"
@@ -128,12 +136,57 @@ void Install(const WalkthroughPaths& paths, const Plan& plan, const PlanButton& 
     }
 }
 
+void ShowTitles(const WalkthroughPaths& paths, const Plan& plan, const std::string& folder,
+                DWORD limitMs) {
+    Step(Heading(plan, "the installer in " + Utf8FromAnsi(folder) +
+                           " by itself: its windows, each page's default button pressed"));
+    std::string where = paths.disc + "\\" + folder;
+    Program installer;
+    if (!Check(installer.Start("\"" + where + "\\setup.exe\"", where),
+               "setup.exe in " + Utf8FromAnsi(where) + " did not start")) {
+        Record("@finished\t0\tsetup.exe did not start");
+        return;
+    }
+    DWORD start = GetTickCount();
+    Detail("setup.exe started (pid " + std::to_string(installer.id()) + ")");
+    InstallerDriver driver(paths, "installer_" + paths.run);
+    driver.Follow(installer.id());
+    std::string unfinished;
+    for (;;) {
+        driver.Poll();
+        if (!driver.Running()) break;
+        if (!driver.stuck().empty()) {
+            unfinished = driver.stuck();
+            break;
+        }
+        if (GetTickCount() - start >= limitMs) {
+            unfinished = "still running after " + Seconds(limitMs);
+            break;
+        }
+        Sleep(50);
+    }
+    if (unfinished.empty()) {
+        Detail("every process of the installer ended after " + Seconds(GetTickCount() - start) + ", " +
+               std::to_string(driver.presses()) + " button(s) pressed; setup.exe's exit code " +
+               std::to_string(installer.WaitForExit(0)));
+    } else {
+        Detail("cannot drive it to its end: " + unfinished);
+        Detail("ended " + std::to_string(driver.EndAll()) + " process(es) of the installer");
+    }
+    ReportTitles(driver.titles(), start);
+    Record(std::string("@finished\t") + (unfinished.empty() ? "1" : "0") + "\t" + unfinished);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 5 || argc > 6) {
+    std::string mode = argc > 4 ? argv[4] : "";
+    int firstStepArg = mode == "titles" ? 8 : 5;
+    if (argc < 5 || (mode == "titles" && argc < 8) || argc > firstStepArg + 1) {
         fprintf(stderr, "usage: disc_walkthrough <disc folder> <screenshot folder> <plan> "
-                        "menu|<button number> [first step number]\n");
+                        "menu|<button number> [first step number]\n"
+                        "       disc_walkthrough <disc folder> <screenshot folder> <plan> "
+                        "titles <component folder> <time limit s> <number> [first step number]\n");
         return 2;
     }
     Plan plan;
@@ -142,17 +195,19 @@ int main(int argc, char** argv) {
         fprintf(stderr, "disc_walkthrough: %s\n", error.c_str());
         return 2;
     }
-    std::string mode = argv[4];
-    const PlanButton* button = mode == "menu" ? nullptr : plan.Button(atoi(argv[4]));
-    if (mode != "menu" && (!button || !button->install)) {
+    const PlanButton* button = mode == "menu" || mode == "titles" ? nullptr : plan.Button(atoi(argv[4]));
+    if (mode != "menu" && mode != "titles" && (!button || !button->install)) {
         fprintf(stderr, "disc_walkthrough: the plan has no install button %s\n", argv[4]);
         return 2;
     }
-    WalkthroughPaths paths = {FullPath(argv[1]), FullPath(argv[2]),
-                              plan.key + (button ? "_" + std::to_string(button->number) : "")};
+    std::string run = plan.key;
+    if (button) run += "_" + std::to_string(button->number);
+    if (mode == "titles") run += "_" + std::string(argv[7]);
+    WalkthroughPaths paths = {FullPath(argv[1]), FullPath(argv[2]), run};
     CreateDirectoryA(paths.screenshots.c_str(), NULL);
-    if (argc == 6) NumberStepsFrom(atoi(argv[5]));
-    if (button) Install(paths, plan, *button);
+    if (argc == firstStepArg + 1) NumberStepsFrom(atoi(argv[firstStepArg]));
+    if (mode == "titles") ShowTitles(paths, plan, argv[5], static_cast<DWORD>(atoi(argv[6])) * 1000);
+    else if (button) Install(paths, plan, *button);
     else LookAndLeave(paths, plan);
     return Failures() == 0 ? 0 : 1;
 }

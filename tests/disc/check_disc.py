@@ -17,7 +17,8 @@ writes from the disc's manifest):
   of the plan's component folders;
 - the ISO carries the manifest's volume id, its Joliet tree (what Windows
   reads) holds the folder's files with their names and contents, and its
-  plain ISO 9660 tree holds them under valid 8.3 names.
+  plain ISO 9660 tree holds the same files (paired through their data) under
+  valid 8.3 names, as xorriso shortens longer ones.
 
     check_disc.py WALKTHROUGH_JSON [--launcher SETUP.EXE] [--waiter TARRYWIN.EXE]
                   [--standin STANDIN.EXE]
@@ -29,8 +30,12 @@ import json
 import os
 import re
 import subprocess
+import struct
 import sys
 import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+from authoring.pe_resources import read_resources  # noqa: E402
 
 problems = []
 
@@ -77,22 +82,23 @@ def resolve(root, relative):
 
 
 def launcher_commands(setup_exe):
-    """The waiters that the e commands of the launcher's string table start.
-    The strings are UTF-16 in the file, each after its length; a string's
-    commands are separated by ";", and each command is its letter, its
-    field separator, then its fields."""
-    with open(setup_exe, "rb") as f:
-        data = f.read()
+    """The waiters that the e commands of the launcher's string tables
+    start. Each table block holds 16 strings, each UTF-16 after its length;
+    a string's commands are separated by ";", and each command is its
+    letter, its field separator, then its fields."""
     commands = set()
-    for offset in (0, 1):
-        text = data[offset:len(data) - (len(data) - offset) % 2].decode("utf-16-le", "replace")
-        for found in re.finditer(r"tarrywin\.exe", text, re.I):
-            begin = found.start()
-            while begin > 0 and text[begin - 1] != ";" and text[begin - 1] >= " ":
-                begin -= 1
-            command = text[begin:found.end()]
-            if len(command) > 2 and command[0] == "e":
-                commands.add(command[2:].split(command[1])[0])
+    for (kind, _, _), block in read_resources(setup_exe).items():
+        if kind != 6:   # RT_STRING
+            continue
+        at = 0
+        while at + 2 <= len(block):
+            length = struct.unpack_from("<H", block, at)[0]
+            text = block[at + 2:at + 2 + 2 * length].decode("utf-16-le", "replace")
+            at += 2 + 2 * length
+            for command in text.split(";"):
+                if len(command) > 2 and command[0] == "e" and \
+                        re.search(r"tarrywin\.exe", command, re.I):
+                    commands.add(command[2:].split(command[1])[0])
     return sorted(commands)
 
 
@@ -182,20 +188,71 @@ def xorriso(*args):
 
 
 def iso_tree(iso, read_fs, *options):
-    """(files, folders) of one of the image's trees, from xorriso -find."""
+    """(files, folders) of one of the image's trees, from xorriso -find:
+    files as {path: (first block, size)}, where the file's data lies."""
     listing = xorriso("-read_fs", read_fs, *options, "-indev", iso, "-find", "/", "-exec", "lsdl")
-    files, folders = set(), set()
+    folders = set()
     for line in listing.splitlines():
-        m = re.match(r"^([d-])\S*\s.*?'/(.+)'$", line)
+        m = re.match(r"^d\S*\s.*?'/(.+)'$", line)
         if m:
-            (folders if m.group(1) == "d" else files).add(m.group(2))
+            folders.add(m.group(1))
+    report = xorriso("-read_fs", read_fs, *options, "-indev", iso, "-find", "/", "-type", "f",
+                     "-exec", "report_lba")
+    files = {}
+    for line in report.splitlines():
+        m = re.match(r"^File data lba:\s*\d+\s*,\s*(\d+)\s*,\s*\d+\s*,\s*(\d+)\s*,\s*'/(.+)'$",
+                     line)
+        if m:
+            files[m.group(3)] = (int(m.group(1)), int(m.group(2)))
     return files, folders
 
 
-def plain_name(name):
-    """A path as the plain ISO 9660 tree stores it: upper case, and every
-    character that is not a d-character (a double-byte one too) as "_"."""
-    return re.sub(r"[^A-Z0-9_./]", "_", name.upper())
+def parent(path):
+    return path.rpartition("/")[0]
+
+
+def pair_trees(joliet, plain):
+    """Problems between the Joliet tree and the plain ISO 9660 tree of one
+    image, both {path: (first block, size)}. The plain names are the ones
+    xorriso chose (cut to 8.3, numbered when two would clash), so each file
+    is paired with its Joliet name through its data, which both trees share;
+    empty files share one block and are paired by their folders."""
+    found = []
+    by_data = {}
+    for tree, files in ((0, joliet), (1, plain)):
+        for path, data in files.items():
+            by_data.setdefault(data, ([], []))[tree].append(path)
+    folder_of = {}   # Joliet folder -> plain folder
+    empties = ([], [])
+    for (_, size), (long_names, short_names) in sorted(by_data.items()):
+        if size == 0:
+            empties[0].extend(long_names)
+            empties[1].extend(short_names)
+            continue
+        if len(long_names) != 1 or len(short_names) != 1:
+            found.append(f"ISO 9660 tree: {long_names or 'no Joliet file'} and "
+                         f"{short_names or 'no ISO 9660 file'} share their data")
+            continue
+        long_folder, short_folder = parent(long_names[0]), parent(short_names[0])
+        if folder_of.setdefault(long_folder, short_folder) != short_folder:
+            found.append(f"ISO 9660 tree: the files of {long_folder or '/'} lie in "
+                         f"{folder_of[long_folder] or '/'} and {short_folder or '/'}")
+    # A folder holding only empty files has no data to pair it by: those
+    # are counted together.
+    mapped = set(folder_of.values())
+    counts = ({}, {})
+    for tree in (0, 1):
+        for path in empties[tree]:
+            folder = folder_of.get(parent(path)) if tree == 0 else parent(path)
+            folder = folder if folder in mapped else None
+            counts[tree][folder] = counts[tree].get(folder, 0) + 1
+    if counts[0] != counts[1]:
+        found.append(f"ISO 9660 tree: empty files {sorted(empties[1])} do not match "
+                     f"the Joliet tree's {sorted(empties[0])}")
+    for name in plain:
+        if not ISO_8_3.match(name.split("/")[-1]):
+            found.append(f"ISO 9660 name {name} is not 8.3")
+    return found
 
 
 ISO_8_3 = re.compile(r"^[A-Z0-9_]{1,8}(\.[A-Z0-9_]{0,3})?;1$")
@@ -212,18 +269,13 @@ def check_iso(disc, iso, volume_id):
 
     wanted = files_under(disc)
     joliet, _ = iso_tree(iso, "norock")
-    if joliet != wanted:
-        problem(f"Joliet tree differs from the folder: missing {sorted(wanted - joliet)}, "
-                f"extra {sorted(joliet - wanted)}")
+    if set(joliet) != wanted:
+        problem(f"Joliet tree differs from the folder: missing {sorted(wanted - set(joliet))}, "
+                f"extra {sorted(set(joliet) - wanted)}")
 
     plain, folders = iso_tree(iso, "ecma119", "-ecma119_map", "unmapped")
-    wanted_plain = {plain_name(name) + ";1" for name in wanted}
-    if plain != wanted_plain:
-        problem(f"ISO 9660 tree differs: missing {sorted(wanted_plain - plain)}, "
-                f"extra {sorted(plain - wanted_plain)}")
-    for name in plain:
-        if not ISO_8_3.match(name.split("/")[-1]):
-            problem(f"ISO 9660 name {name} is not 8.3")
+    for text in pair_trees(joliet, plain):
+        problem(text)
     for name in folders:
         if not ISO_FOLDER.match(name.split("/")[-1]):
             problem(f"ISO 9660 folder {name} is not a valid name")
@@ -251,8 +303,12 @@ def main():
     disc = plan["disc_folder"]
     if not os.path.isdir(disc):
         sys.exit(f"no disc folder at {disc}")
-    check_folder(plan, disc, args.launcher, args.waiter, args.standin)
-    check_iso(disc, plan["iso"], plan["volume_id"])
+    try:
+        check_folder(plan, disc, args.launcher, args.waiter, args.standin)
+        check_iso(disc, plan["iso"], plan["volume_id"])
+    except (OSError, ValueError, KeyError, configparser.Error, struct.error,
+            subprocess.CalledProcessError) as error:
+        problem(f"the check could not go on: {type(error).__name__}: {error}")
     for text in problems:
         print("FAIL:", text)
     if problems:

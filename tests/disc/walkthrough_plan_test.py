@@ -5,7 +5,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
-from walkthrough_plan import plan_bytes, plan_lines, unattended  # noqa: E402
+from walkthrough_plan import PlanTextError, plan_bytes, plan_lines  # noqa: E402
 
 
 def language(code_page=1252, steps=None, confirmation="Line one\nLine two"):
@@ -56,20 +56,18 @@ class PlanLines(unittest.TestCase):
                 data = plan_bytes(language(code_page, confirmation=text))
                 self.assertIn(b"confirmation\t" + encoded + b"\r\n", data)
 
-    def test_text_outside_the_code_page_is_an_error(self):
-        with self.assertRaises(UnicodeEncodeError):
-            plan_bytes(language(1252, confirmation="インストール"))
-
-
-class Unattended(unittest.TestCase):
-    def test_cases(self):
-        standin = {"kind": "component", "folder": "a", "window": "A", "standin": True}
-        own = {"kind": "component", "folder": "b", "window": "B", "standin": False}
-        copy = {"kind": "copy", "source": "d", "destination": "e", "directory": True}
-        cases = [([], True), ([standin, copy], True), ([standin, own], False), ([own], False)]
-        for steps, expected in cases:
-            with self.subTest(steps=steps):
-                self.assertEqual(expected, unattended({"steps": steps}))
+    def test_text_outside_the_code_page_is_named(self):
+        cases = [  # (code page, confirmation, what the message names)
+            (1252, "インストール", ["language xx", "confirmation", "'イ'", "code page 1252"]),
+            (1250, "Mañana", ["confirmation", "'ñ'", "code page 1250"]),
+            (77777, "any", ["code page 77777"]),
+        ]
+        for code_page, text, named in cases:
+            with self.subTest(code_page=code_page):
+                with self.assertRaises(PlanTextError) as raised:
+                    plan_bytes(language(code_page, confirmation=text))
+                for part in named:
+                    self.assertIn(part, str(raised.exception))
 
 
 if __name__ == "__main__":
