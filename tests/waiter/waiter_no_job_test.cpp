@@ -116,4 +116,28 @@ TEST(WaiterWithoutJob, WithoutATitleWaitsForEveryProcessSetupStarted) {
     EXPECT_LE(ended - TickOf(exits[1]), kEndWithinMs);
 }
 
+// setup.exe cannot join the waiter's job at the first try, as when the
+// waiter runs in a job that allows no second one: started again out of that
+// job, it joins. With no process list to fall back on, only the job can
+// tell that setup.exe's child, whose window comes after the grace period,
+// still runs.
+TEST(WaiterWithoutJob, StartsSetupOutOfAJobThatAllowsNoSecondOne) {
+    WaiterCase waiterCase("nested-child");
+    std::string title = UniqueTitle("nested-child");
+    waiterCase.UseWaiterBuild("Tarrywin_nested.exe");
+    waiterCase.WatchTitle(title);
+    DWORD delay = kEmptyJobGraceMs + 3000;
+    waiterCase.UseStandin({"mode=child", "title=" + title, "delay=" + std::to_string(delay), "lifetime=1000"});
+    ASSERT_TRUE(waiterCase.StartWaiter());
+    ASSERT_TRUE(waiterCase.WaitForLog("exit", 1, 5000)) << "setup.exe did not exit early";
+    size_t setupStarts = 0;
+    for (const std::string& line : waiterCase.LogLines("start"))
+        if (line.find("mode=child") != std::string::npos) ++setupStarts;
+    EXPECT_EQ(1u, setupStarts) << "setup.exe's first start ran: " << waiterCase.Log();
+    ASSERT_TRUE(waiterCase.WaitForLog("window-open", 1, delay + 5000)) << waiterCase.Log();
+    EXPECT_TRUE(waiterCase.waiter().Running()) << "ended while setup.exe's child still ran in the job";
+    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(1000 + kEndWithinMs + 1000));
+    EXPECT_EQ(1u, waiterCase.LogLines("window-closed").size()) << "ended before the child's window closed";
+}
+
 }  // namespace
