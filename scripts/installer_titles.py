@@ -51,7 +51,7 @@ def title_problem(language, component, window, titles, shown_for=None):
     shown = ", ".join(repr(t) for t in dict.fromkeys(titles))
     return (f"{where}: its installer never showed a window titled {window!r}; it showed "
             f"{shown}; did you mean {nearest(window, titles, shown_for)!r}? (title = ... in the manifest; "
-            "scripts/check-disc --titles lists them)")
+            "check-disc --titles lists them)")
 
 
 def own_installers(language):

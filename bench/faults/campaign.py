@@ -2,6 +2,8 @@
 through start-up, the menu, a button and OK on a small disc folder whose
 component programs are stand-in installers. Prints "N cases, C crashes,
 H hangs" and the other exit codes; keeps every failing case for replay.
+A case that Xlib ended (an X error report and exit code 1: a fault of Wine's
+X11 driver, not of the launcher) is run again, up to twice.
 
   campaign.py [--seed S] [--cases N] [--first I] [--case I ...] [--limit MS]
               [--batch K] [--kept DIR] [--dialogs] [--expect-clean]
@@ -27,6 +29,13 @@ EXCEPTION_CODES = {0x80000003, 0x80000004}
 REPLAY_FAMILY = [""]   # " --dialogs" when the dialog family runs
 CRASH_MARKS = ("Unhandled exception", "Unhandled page fault", "wine: Unhandled",
                "Backtrace:", "assertion failed")
+# Xlib's default error handler prints this and ends the process with exit
+# code 1. Wine 10's X11 driver now and then sends X_UnmapWindow for the menu's
+# X window after destroying it, when the next dialog is mapped (a "copy
+# failed" message under load): BadWindow, which it does not ignore.
+XLIB_FATAL_MARK = "X Error of failed request"
+# How often a case that Xlib ended is run again before it counts as failed.
+XLIB_REPLAYS = 2
 
 
 def windows_path(path):
@@ -54,13 +63,15 @@ def prepare_disc(folder, standin):
                        "log": "nul"})
 
 
-def classify(kind, code, report):
+def classify(kind, code, report, xlib_report=None):
     if kind == "hang":
         return "hang"
     if kind != "exit":
         return "nostart"
     if code >= 0xC0000000 or code in EXCEPTION_CODES or report:
         return "crash"
+    if code == 1 and xlib_report:
+        return "x error"
     return "ok" if code == 0 else f"exit {code:#x}"
 
 
@@ -72,6 +83,23 @@ def crash_reports(stderr):
             current = line.split()[1]
         elif current and any(mark in line for mark in CRASH_MARKS):
             reports.setdefault(current, []).append(line)
+    return reports
+
+
+def xlib_errors(stderr):
+    """{case name: Xlib's fatal error report} from the driver's standard
+    error: the report's first line and the indented lines under it."""
+    reports, current, inside = {}, None, False
+    for line in stderr.splitlines():
+        if line.startswith("case ") and line.endswith(" begins"):
+            current, inside = line.split()[1], False
+        elif current and XLIB_FATAL_MARK in line:
+            reports.setdefault(current, []).append(line)
+            inside = True
+        elif inside and line.startswith("  "):
+            reports[current].append(line)
+        else:
+            inside = False
     return reports
 
 
@@ -115,6 +143,7 @@ def run_batch(cases, disc, limit_ms, driver):
         stdout, stderr = run_group([c for c in cases if c[3] == locale], disc, limit_ms,
                                    driver, locale)
         reports = crash_reports(stderr)
+        xlib = xlib_errors(stderr)
         if "done " not in stdout:
             print(f"  the driver did not finish ({locale}): {stderr[-400:]!r}", flush=True)
         for line in stdout.splitlines():
@@ -123,12 +152,30 @@ def run_batch(cases, disc, limit_ms, driver):
                 name, kind = fields[1], fields[2]
                 code = int(fields[3]) if kind == "exit" else 0
                 dialogs, ms = (int(fields[-2]), int(fields[-1])) if len(fields) >= 5 else (0, 0)
-                outcomes[name] = (classify(kind, code, reports.get(name)), ms, dialogs,
-                                  reports.get(name, []))
+                outcomes[name] = (classify(kind, code, reports.get(name), xlib.get(name)), ms,
+                                  dialogs, reports.get(name, []) + xlib.get(name, []))
     for name, *_ in cases:
         outcomes.setdefault(name, ("driver lost", 0, 0, []))
         os.remove(os.path.join(disc, name + ".exe"))
     return outcomes
+
+
+def replay_xlib_errors(batch, outcomes, disc, limit_ms, driver):
+    """Runs the cases of batch that Xlib ended again, up to XLIB_REPLAYS
+    times each, and puts the last outcome in outcomes; returns how many runs
+    Xlib ended. A case that our code ends with 1 has no X error report and is
+    not run again."""
+    ended = 0
+    for replay in range(1, XLIB_REPLAYS + 1):
+        again = [case for case in batch if outcomes[case[0]][0] == "x error"]
+        if not again:
+            break
+        ended += len(again)
+        for name, *_ in again:
+            print(f"  {name}: Xlib ended SETUP.EXE ({'; '.join(l.strip() for l in outcomes[name][3][:3])}); "
+                  f"replay {replay}", flush=True)
+        outcomes.update(run_batch(again, disc, limit_ms, driver))
+    return ended + sum(1 for case in batch if outcomes[case[0]][0] == "x error")
 
 
 def keep(kept, seed, index, name, description, data, outcome, report):
@@ -184,7 +231,7 @@ def main(argv):
     print(f"== Fault campaign{' (dialog templates)' if args.dialogs else ''}: seed {args.seed}, cases {indices[0]}..{indices[-1]} "
           f"({len(indices)}), time limit {args.limit} ms")
     counts, failures, started = {}, [], time.monotonic()
-    durations, reached = [], [0, 0, 0, 0]
+    durations, reached, xlib_ended = [], [0, 0, 0, 0], 0
     for at in range(0, len(indices), args.batch):
         batch = []
         for index in indices[at:at + args.batch]:
@@ -192,6 +239,7 @@ def main(argv):
             description, replacements, locale, control = make(args.seed, index, image)
             batch.append((f"c{index:05d}", description, image.rewrite(replacements), locale, control))
         outcomes = run_batch(batch, disc, args.limit, driver)
+        xlib_ended += replay_xlib_errors(batch, outcomes, disc, args.limit, driver)
         for (name, description, data, _, _), index in zip(batch, indices[at:at + args.batch]):
             outcome, ms, dialogs, report = outcomes[name]
             counts[outcome] = counts.get(outcome, 0) + 1
@@ -210,6 +258,8 @@ def main(argv):
     others = {k: v for k, v in counts.items() if k not in ("ok", "crash", "hang")}
     print(f"{total} cases, {crashes} crashes, {hangs} hangs")
     print(f"  exit 0: {counts.get('ok', 0)}" + "".join(f", {k}: {v}" for k, v in sorted(others.items())))
+    if xlib_ended:
+        print(f"  ended by Xlib (X error, exit code 1) and run again: {xlib_ended}")
     print(f"  dialogs answered per case: none {reached[0]}, the menu only {reached[1]}, "
           f"menu and one more {reached[2]}, three or more {reached[3]}")
     durations.sort()
