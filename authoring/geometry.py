@@ -43,8 +43,21 @@ def wrapped_lines(text, width):
     return count
 
 
+# A run without spaces (a sentence in Japanese or Chinese) is widened up to
+# this before it is left to the static control to break between characters:
+# Windows breaks there, Wine 10 does not, and would clip it.
+UNBROKEN_RUN_WIDTH = 340
+
+
+def longest_run(text):
+    return max(text_width(word) for paragraph in text.split("\n") for word in paragraph.split(" "))
+
+
 def fit(text, margin, min_width, max_text_width, cancel):
     widest = max(text_width(p) for p in text.split("\n"))
+    run = longest_run(text)
+    if max_text_width < run <= UNBROKEN_RUN_WIDTH:
+        max_text_width = run
     width = max(min(widest + 4, max_text_width), min_width - 2 * margin)
     height = wrapped_lines(text, width) * LINE + 4
     size_w = width + 2 * margin + 2
