@@ -8,6 +8,7 @@ every section but the resources is the shipped program's, byte for byte.
 """
 import json
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -81,6 +82,18 @@ class AwkwardFolderNames(unittest.TestCase):
                 self.assertEqual((out / "disc" / "SETUP.EXE").read_bytes(),
                                  Path(os.environ["KIT_SHIPPED_SETUP"]).read_bytes())
                 self.assertEqual(sorted(p.name for p in tmp.rglob("ran-*")), [])
+
+
+    def test_no_command_line_reaches_a_shell(self):
+        # make-disc, check-disc and what they run start every program with an
+        # argument list; a command line for a shell would put names back in
+        # its reach.
+        shell = re.compile(r"shell\s*=\s*True|os\.system\(|os\.popen\(|[\"'](?:ba)?sh[\"'],\s*[\"']-c[\"']")
+        sources = sorted((REPO / "authoring").glob("*.py")) + sorted((REPO / "scripts").glob("*.py")) + [
+            REPO / "scripts" / "check-disc", REPO / "scripts" / "make-disc"]
+        for source in sources:
+            with self.subTest(source=source.name):
+                self.assertEqual(shell.findall(source.read_text(encoding="utf-8")), [])
 
 
 class MissingTools(unittest.TestCase):
