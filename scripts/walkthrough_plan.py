@@ -1,5 +1,5 @@
 """PURPOSE: one language of a disc's walkthrough.json as the line plan that
-the C++ walk-through reads (format in tests/demo/plan.h), encoded in the
+the C++ walk-through reads (format in walkthrough/plan.h), encoded in the
 language's ANSI code page: the bytes its windows show."""
 
 
