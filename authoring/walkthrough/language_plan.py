@@ -1,6 +1,7 @@
 """PURPOSE: one language of a disc's walkthrough.json as the line plan that
 the C++ walk-through reads (format in walkthrough/plan.h), encoded in the
 language's ANSI code page: the bytes its windows show."""
+from ..errors import PlanTextError
 
 
 def escape(text):
@@ -37,10 +38,6 @@ def plan_lines(language):
             lines.extend(step_record(step) for step in button.get("steps", []))
     return lines
 
-
-class PlanTextError(ValueError):
-    """A text of the plan that its language's code page cannot write; the
-    message names the language, the record and the characters."""
 
 
 def unwritable(text, encoding):
