@@ -9,7 +9,7 @@ import re
 import tomllib
 from pathlib import Path
 
-from . import commands, geometry, known_texts
+from . import code_pages, commands, geometry, known_texts
 from .locations import KIT, default_icon
 from .model import (Button, Component, Disc, Geometry, Language, Message, Product,
                     Signing, Step)
@@ -156,7 +156,7 @@ class Reader:
                                  fix="add the language's ANSI code page, e.g. code_page = 1252")
             if code_page is not None:
                 try:
-                    codecs.lookup(f"cp{code_page}")
+                    codecs.lookup(code_pages.encoding(code_page))
                 except LookupError:
                     self.problems.add(f"{key}.code_page", f"{code_page} is not a code page the kit knows")
                     code_page = None

@@ -33,6 +33,7 @@ import struct
 import sys
 import tempfile
 
+from .. import code_pages
 from ..pe_resources import read_resources
 
 problems = []
@@ -127,7 +128,7 @@ def check_folder(plan, disc, setup_exe, tarrywin_exe, standin_exe):
 
     waiters = set()
     for language in plan["languages"]:
-        encoding = f"cp{language['code_page']}"
+        encoding = code_pages.encoding(language['code_page'])
         titles = {}
         for where, (window, is_standin) in components(language).items():
             waiters.add(where.lower())
