@@ -123,3 +123,7 @@ def main(argv=None):
     say(f"{disc.name}: {', '.join(map(str, made))} and {out / 'walkthrough.json'}")
     print_hashes(folder, iso)
     return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
