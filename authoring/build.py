@@ -163,7 +163,7 @@ def assemble(disc, out, recipe, script, epoch, unsigned=False, no_image=False):
     if not recipe["standin"] and any(lang.key not in c.installers for c in disc.components
                                      for lang in disc.languages):
         raise programs.BuildError("the stand-in installer is not among the programs "
-                                  "(a build with the tests off); give each component an installer")
+                                  "(its programs.txt names none); give each component an installer")
     standins = disc_folder.lay_out(disc, unfinished, setup, waiter, recipe["standin"])
     for path in standins:
         say(f"{path}: no installer given, the demo stand-in stands in for it")

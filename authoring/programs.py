@@ -28,7 +28,7 @@ def run(command, what):
 
 def read_recipe(path):
     """{key: Path or None} from a programs.txt; a key without a path (the
-    stand-in in a build without tests) is None."""
+    stand-in in a programs.txt that names none) is None."""
     path = Path(path)
     try:
         text = path.read_text(encoding="utf-8")
