@@ -24,7 +24,7 @@ PACKAGE = "disc-kit"
 DEPENDS = "python3 (>= 3.11), python3-pil, xorriso"
 # What check-disc (Wine on a virtual display), NSIS installers, signing and
 # drawn pictures (a font) use.
-RECOMMENDS = "wine, wine32, xvfb, xauth, nsis, osslsigncode, fonts-dejavu-core"
+RECOMMENDS = "wine, wine32, xvfb, xauth, nsis, osslsigncode, fonts-liberation"
 MAINTAINER = "Disc front end developers <disc-frontend@localhost>"
 SITE = "usr/lib/python3/dist-packages"
 # Removing the package must take away the byte code Python wrote beside its
