@@ -16,6 +16,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import textwrap
 import zipfile
 from pathlib import Path
 
@@ -25,7 +26,8 @@ DEPENDS = "python3 (>= 3.11), python3-pil, xorriso"
 # What check-disc (Wine on a virtual display), NSIS installers, signing and
 # drawn pictures (a font) use.
 RECOMMENDS = "wine, wine32, xvfb, xauth, nsis, osslsigncode, fonts-liberation"
-MAINTAINER = "Disc front end developers <disc-frontend@localhost>"
+# The maintainer is whoever made the commit the package is built from.
+MAINTAINER_FALLBACK = "Disc front end developers <disc-frontend@example.org>"
 SITE = "usr/lib/python3/dist-packages"
 # Removing the package must take away the byte code Python wrote beside its
 # modules while the commands ran, or those folders would stay behind.
@@ -41,6 +43,26 @@ class DebianPackageError(Exception):
     pass
 
 
+def maintainer():
+    made = subprocess.run(["git", "-C", str(ROOT), "log", "-1", "--format=%an <%ae>"],
+                          capture_output=True, text=True)
+    name = made.stdout.strip()
+    return name if made.returncode == 0 and re.match(r"^[^<>]+ <[^@<>\s]+@[^<>\s]+\.[^<>\s]+>$", name) \
+        else MAINTAINER_FALLBACK
+
+
+def description_lines(line):
+    """One line of the guide as lines of the extended description: at most
+    80 columns, and list items indented so that they are shown as written."""
+    indent = "  " if line.startswith(("- ", "| ")) else ""
+    if len(indent + line) <= 79:
+        return [indent + line]
+    lead = re.match(r"^\s*", line).group(0)
+    return textwrap.wrap(line, width=79 - len(indent), initial_indent=indent,
+                         subsequent_indent=indent + lead + ("  " if indent else ""),
+                         break_long_words=False, break_on_hyphens=False)
+
+
 def control_description(summary, guide):
     """The control file's Description: the summary, then the author's guide
     as the extended description (blank lines as ' .')."""
@@ -53,7 +75,7 @@ def control_description(summary, guide):
             if lines[-1] != " ." and len(lines) > 1:
                 lines.append(" .")
         else:
-            lines.append(" " + line.rstrip())
+            lines += [" " + part for part in description_lines(line.rstrip())]
     return "\n".join(lines)
 
 
@@ -112,19 +134,19 @@ def gzipped(data, epoch):
     return buffer.getvalue()
 
 
-def changelog(version, epoch):
+def changelog(version, epoch, maintainer):
     from email.utils import formatdate
     return (f"{PACKAGE} ({version}) unstable; urgency=medium\n\n"
             f"  * The authoring kit packaged for Debian and Ubuntu: make-disc and\n"
             f"    check-disc on PATH, the kit's Python package, manual pages.\n\n"
-            f" -- {MAINTAINER}  {formatdate(epoch, usegmt=False)}\n")
+            f" -- {maintainer}  {formatdate(epoch, usegmt=False)}\n")
 
 
-def copyright_file(license_text):
+def copyright_file(license_text, year):
     return ("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
             f"Upstream-Name: {PACKAGE}\n\n"
             "Files: *\n"
-            "Copyright: the disc front end developers\n"
+            f"Copyright: {year} the disc front end developers\n"
             f"License: {license_text}\n"
             " The authoring kit and the programs it carries (SETUP.EXE, Tarrywin.exe,\n"
             " the stand-in installer and the walk-through) are distributed under the\n"
@@ -188,12 +210,12 @@ def build_deb(wheel, out, epoch):
             page = manual_page(command, version, date, help_text.stdout)
             write(tree / "usr/share/man/man1" / f"{command}.1.gz", gzipped(page.encode(), epoch), 0o644, epoch)
         doc = tree / "usr/share/doc" / PACKAGE
-        write(doc / "copyright", copyright_file(license_text).encode(), 0o644, epoch)
-        write(doc / "changelog.gz", gzipped(changelog(version, epoch).encode(), epoch), 0o644, epoch)
+        write(doc / "copyright", copyright_file(license_text, strftime("%Y", gmtime(epoch))).encode(), 0o644, epoch)
+        write(doc / "changelog.gz", gzipped(changelog(version, epoch, maintainer()).encode(), epoch), 0o644, epoch)
         write(doc / "authoring.md.gz", gzipped(guide.encode(), epoch), 0o644, epoch)
         size = sum(p.stat().st_size for p in tree.rglob("*") if p.is_file())
         control = (f"Package: {PACKAGE}\nVersion: {version}\nArchitecture: all\n"
-                   f"Maintainer: {MAINTAINER}\nInstalled-Size: {(size + 1023) // 1024}\n"
+                   f"Maintainer: {maintainer()}\nInstalled-Size: {(size + 1023) // 1024}\n"
                    f"Depends: {DEPENDS}\nRecommends: {RECOMMENDS}\nSection: utils\nPriority: optional\n"
                    + control_description(summary, guide) + "\n")
         write(tree / "DEBIAN/control", control.encode(), 0o644, epoch)
