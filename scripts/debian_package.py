@@ -14,7 +14,6 @@ import os
 import re
 import shutil
 import subprocess
-import sys
 import tempfile
 import textwrap
 import zipfile
@@ -202,7 +201,7 @@ def build_deb(wheel, out, epoch):
             program = (f"#!/usr/bin/python3\n# {command}: the disc-kit command ({target}).\n"
                        f"import sys\nfrom {module} import {function}\nsys.exit({function}())\n")
             write(tree / "usr/bin" / command, program.encode(), 0o755, epoch)
-            help_text = subprocess.run([sys.executable, "-B", str(tree / "usr/bin" / command), "--help"],
+            help_text = subprocess.run(["/usr/bin/python3", "-B", str(tree / "usr/bin" / command), "--help"],
                                        env=dict(os.environ, PYTHONPATH=str(tree / SITE), COLUMNS="78"),
                                        capture_output=True, text=True)
             if help_text.returncode != 0:
