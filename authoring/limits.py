@@ -1,6 +1,6 @@
 """The limits of what a disc can hold, checked before anything is written:
 texts (characters, lengths), numbers that the resources store in 16 bits or
-fewer, buttons on the menu, and unique keys and ids. The README lists them.
+fewer, buttons on the menu, and unique keys and ids. docs/manifest.md lists them.
 """
 from . import layout
 from .code_pages import encoding

@@ -21,7 +21,7 @@ standin=${DISC_KIT_STANDIN}
 walkthrough=${DISC_KIT_WALKTHROUGH}
 ")
 
-# Signing every disc's programs (README, "Signed and reproducible discs"):
+# Signing every disc's programs (docs/release.md):
 # these override a manifest's [signing] table. The certificate's password
 # stays in the environment variable named here, never in the build files.
 set(DISC_SIGN_CERTIFICATE "" CACHE FILEPATH "PKCS#12 code-signing certificate for every disc's programs")
