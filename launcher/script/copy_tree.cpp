@@ -23,24 +23,25 @@ char* g_ownCopy = 0;
 
 char* OwnCopyPath(const char* source, const char* destination) {
     size_t sourceLength = strlen(source), length = strlen(destination);
+    // Searched, not looked at: a last byte 0x5C may end a double-byte character.
     const char* backslash = FindLastChar(destination, '\\');
     if (backslash && !backslash[1]) --length;   // "...\sub\" names "...\sub"
     backslash = FindLastChar(source, '\\');
     bool root = backslash && !backslash[1];
     if (length <= sourceLength || !(root || destination[sourceLength] == '\\')) return 0;
     char* path = AllocateArrayOrRaise<char>(2 * length - sourceLength + 2);
-    memcpy(path, destination, sourceLength);
+    memcpy(path, destination, length);
     path[sourceLength] = '\0';
     if (lstrcmpiA(path, source) != 0) {
         Release(path);
         return 0;
     }
     // destination, a backslash and the destination's path below the source
-    memcpy(path, destination, length);
-    size_t end = length;
-    if (root) path[end++] = '\\';
-    memcpy(path + end, destination + sourceLength, length - sourceLength);
-    path[end + length - sourceLength] = '\0';
+    path[sourceLength] = destination[sourceLength];
+    char* end = path + length;
+    if (root) *end++ = '\\';
+    memcpy(end, destination + sourceLength, length - sourceLength);
+    end[length - sourceLength] = '\0';
     return path;
 }
 
