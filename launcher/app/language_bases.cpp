@@ -30,9 +30,6 @@ bool SystemCanShow(LANGID language) {
     return page == GetACP();
 }
 
-bool TakeLanguageRecord(LANGID language) {
-    return SystemCanShow(language) && TakeRecord(MAKEINTRESOURCEA(language & 0x3FF));
-}
 
 }  // namespace
 
@@ -49,7 +46,8 @@ uint32_t ScriptBase() {
 }
 
 void ChooseLanguage() {
-    if (TakeLanguageRecord(GetUserDefaultLangID())) return;
-    if (TakeLanguageRecord(GetSystemDefaultLangID())) return;
+    const LANGID languages[2] = {GetUserDefaultLangID(), GetSystemDefaultLangID()};
+    for (LANGID language : languages)
+        if (SystemCanShow(language) && TakeRecord(MAKEINTRESOURCEA(language & 0x3FF))) return;
     TakeRecord("DEFAULT");
 }
