@@ -1,5 +1,6 @@
 // PURPOSE: loading the menu's resources and running it as a modal dialog.
 #include "app/bitmap_menu.h"
+#include "app/dialog_template.h"
 #include "app/menu_dialog.h"
 #include "app/resource_lookup.h"
 #include "resources/resource_ids.h"
@@ -49,8 +50,7 @@ INT_PTR BitmapMenu::Run() {
     palette.Load(PALETTE_NAME);
     if (!background.IsLoaded()) RaiseError(kQuietStop);
     LoadButtons(*this);
-    return DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(dialogId & 0xFFFF),
-                           NULL, MenuDialogProc, reinterpret_cast<LPARAM>(this));
+    return ShowDialogTemplate(dialogId, NULL, MenuDialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 void BitmapMenu::TearDown() {

@@ -205,6 +205,24 @@ TEST_F(InstallScript, CopiesTreesAndCreatesMissingFolders) {
     EXPECT_EQ("source text", ReadTextFile(output_ + "\\new1\\new2\\file.txt"));
 }
 
+// A destination that ends in a backslash names a folder: each file lands in
+// it under its own name, without a failure dialog.
+TEST_F(InstallScript, FileCopiedToAFolderKeepsItsName) {
+    DialogAnswerer answerer;
+    EXPECT_EQ(0, Run(5016));
+    EXPECT_TRUE(answerer.Seen().empty()) << answerer.Seen()[0];
+    const struct {
+        const char* path;
+        const char* text;
+    } kLanded[] = {
+        {"Probe Docs\\src.txt", "source text"},    // a new folder
+        {"occupied\\top.txt", "top"},              // a folder that was there
+        {"new3\\new4\\deep.txt", "deep"},          // below new folders
+    };
+    for (const auto& landed : kLanded)
+        EXPECT_EQ(landed.text, ReadTextFile(output_ + "\\" + landed.path)) << landed.path;
+}
+
 TEST_F(InstallScript, FirstFailureShowsOneDialogAndStopsTheScript) {
     DialogAnswerer answerer;
     EXPECT_EQ(kQuietStop, Run(5009));
