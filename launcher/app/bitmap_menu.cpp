@@ -56,15 +56,8 @@ void LoadButtons(BitmapMenu& menu) {
 // Windows it draws for the real DPI, or Windows would stretch the menu.
 int32_t ChoosePictureSet(int32_t dialogId, uint32_t options) {
     if (!(options & kMenuHidpi)) return dialogId;
-    HMODULE user = GetModuleHandleA("user32");
-    typedef BOOL(WINAPI * SetContext)(HANDLE);
-    SetContext perMonitor = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
-        GetProcAddress(user, "SetProcessDpiAwarenessContext")));   // Windows 10 1703
-    // -4: per-monitor awareness, version 2 (dialogs scale with their monitor).
-    if (!perMonitor || !perMonitor(reinterpret_cast<HANDLE>(-4))) {
-        FARPROC systemAware = GetProcAddress(user, "SetProcessDPIAware");   // Vista
-        if (systemAware) systemAware();
-    }
+    FARPROC aware = GetProcAddress(GetModuleHandleA("user32"), "SetProcessDPIAware");   // Vista
+    if (aware) aware();
     HDC screen = GetDC(NULL);
     int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(NULL, screen);
