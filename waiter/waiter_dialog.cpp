@@ -100,8 +100,8 @@ bool OnPaint(HWND dialog, WaiterDialog& waiter) {
 
 // Close on the system menu, WM_CLOSE and the IDOK or IDCANCEL command from
 // another program arrive here and end the waiter at once, as a normal end.
-// Enter and Esc would too, but they go to the active window, which the
-// waiter never is (HideDialog).
+// Enter and Esc would too, but they go to the active window, and the waiter
+// does not make itself active (HideDialog).
 bool OnCommand(HWND dialog, WORD id) {
     if (id != IDOK && id != IDCANCEL) return false;
     EndDialog(dialog, id);
