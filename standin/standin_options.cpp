@@ -40,13 +40,15 @@ void Apply(StandinOptions& options, const char* key, const char* value) {
     else if (SameAscii(key, "windows")) options.windows = ParseNumber(value, options.windows);
     else if (SameAscii(key, "lifetime")) options.lifetimeMs = ParseNumber(value, options.lifetimeMs);
     else if (SameAscii(key, "stagger")) options.staggerMs = ParseNumber(value, options.staggerMs);
+    else if (SameAscii(key, "pages")) options.pages = ParseNumber(value, options.pages);
+    else if (SameAscii(key, "gap")) options.gapMs = ParseNumber(value, options.gapMs);
     else if (SameAscii(key, "delay")) options.delayMs = ParseNumber(value, options.delayMs);
     else if (SameAscii(key, "exitcode")) options.exitCode = ParseNumber(value, options.exitCode);
     else if (SameAscii(key, "log")) CopyText(options.log, sizeof options.log, value);
 }
 
 const char* const kKeys[] = {"mode", "title", "windows", "lifetime", "stagger",
-                             "delay", "exitcode", "log"};
+                             "pages", "gap", "delay", "exitcode", "log"};
 
 void ReadIni(StandinOptions& options, const char* iniPath) {
     for (const char* key : kKeys) {
@@ -101,6 +103,8 @@ void ReadOptions(StandinOptions& options, const char* arguments) {
     options.windows = 1;
     options.lifetimeMs = 3000;
     options.staggerMs = 0;
+    options.pages = 1;
+    options.gapMs = 0;
     options.delayMs = 0;
     options.exitCode = 0;
     options.program[0] = '\0';

@@ -14,6 +14,9 @@
 //   windows=1       how many windows with that title
 //   lifetime=3000   ms the first window stays; 0 keeps it until it is closed
 //   stagger=0       ms each further window stays longer than the one before
+//   pages=1         how many times the windows open, one page after another,
+//                   as a wizard's pages do
+//   gap=0           ms with no window between two pages (the process lives on)
 //   delay=0         ms to wait before the windows open
 //   exitcode=0      the process's exit code
 //   log=...         the log file (default standin.log beside the program)
@@ -28,6 +31,8 @@ struct StandinOptions {
     int windows;
     int lifetimeMs;
     int staggerMs;
+    int pages;
+    int gapMs;
     int delayMs;
     int exitCode;
     char log[MAX_PATH];

@@ -90,9 +90,12 @@ bool RegisterWindowClass(HINSTANCE instance) {
 
 }  // namespace
 
-bool RunInstallerWindows(const StandinOptions& options, HINSTANCE instance) {
-    g_logPath = options.log;
-    if (!RegisterWindowClass(instance)) return false;
+namespace {
+
+// Opens one page's windows and runs the message loop until they are gone;
+// returns false when no window could be opened.
+bool RunPage(const StandinOptions& options, HINSTANCE instance) {
+    g_openWindows = 0;
     for (int i = 0; i < options.windows && i < kMaxWindows; ++i) {
         g_clocks[i].openedAt = GetTickCount();
         g_clocks[i].lifetimeMs = options.lifetimeMs <= 0
@@ -111,6 +114,21 @@ bool RunInstallerWindows(const StandinOptions& options, HINSTANCE instance) {
     while (GetMessageA(&message, 0, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool RunInstallerWindows(const StandinOptions& options, HINSTANCE instance) {
+    g_logPath = options.log;
+    if (!RegisterWindowClass(instance)) return false;
+    for (int page = 0; page < options.pages || page == 0; ++page) {
+        if (page > 0) {
+            LogEvent(options.log, "gap", "");
+            Sleep(static_cast<DWORD>(options.gapMs));
+        }
+        if (!RunPage(options, instance)) return false;
     }
     return true;
 }

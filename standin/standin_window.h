@@ -4,6 +4,6 @@
 #include "standin_options.h"
 
 // Opens options.windows windows and runs the message loop until every one of
-// them is gone. Logs "window-open" and "window-closed" for each. Returns
+// them is gone; options.pages times, options.gapMs apart. Logs "window-open" and "window-closed" for each. Returns
 // false when no window could be opened.
 bool RunInstallerWindows(const StandinOptions& options, HINSTANCE instance);

@@ -9,6 +9,19 @@
 // and may still be about to open the window.
 const unsigned long kEmptyJobGraceMs = 10000;
 
+// How long the window, once seen, may stay away while setup.exe or what it
+// started lives on before it counts as gone: a wizard drops its title for a
+// moment between two pages. Where the installer's processes end with the
+// window, the first poll that finds them ended ends the wait at once.
+const unsigned long kTitleGapGraceMs = 2000;
+
+// The time between polls, and between the polls that look for the end of the
+// installer's processes during a gap: an installer whose processes end a
+// moment after its window is seen ended at the next of these, not a whole
+// poll interval later.
+const unsigned int kPollIntervalMs = 500;
+const unsigned int kGapPollIntervalMs = 50;
+
 // What a walk over the top-level windows found.
 enum TitleSearch {
     kTitleAbsent,    // every window was read, none has the title
@@ -37,8 +50,13 @@ struct PollFacts {
 // What the waiter keeps from one poll to the next.
 struct PollMemory {
     bool titleSeen;      // a poll has found a window with the title
-    bool emptyHeld;      // the installer had ended and no window was there at emptySince
-    unsigned long emptySince;
+    // A state that ends the wait once it has lasted its grace period has held
+    // at every poll since holdSince: before the window was seen, the
+    // installer ended and no window there; after it, the window away while
+    // the installer lives on; without a title, setup.exe ended where nothing
+    // tells of the processes it started.
+    bool holding;
+    unsigned long holdSince;
 };
 
 // Whether setup.exe and what it started still run, from the best the system
@@ -47,9 +65,18 @@ struct PollMemory {
 Liveness InstallerLiveness(const PollFacts& facts);
 
 // Whether the waiter ends after this poll.
-// With a title: the first poll that finds the window marks it seen and the
-// first later poll that finds none ends; when the installer (InstallerLiveness)
-// has ended and no window has been found for kEmptyJobGraceMs, a poll that
-// finds no window ends too (nothing is left that would open it).
-// Without a title: ends once the installer has ended.
+// With a title: the first poll that finds the window marks it seen. Once
+// seen, a poll that finds no window ends when the installer
+// (InstallerLiveness) has ended, or when the window has stayed away for
+// kTitleGapGraceMs while the installer lives on (or cannot be told).
+// Before it is seen: when the installer has ended and no window has been
+// found for kEmptyJobGraceMs, a poll that finds no window ends too (nothing
+// is left that would open it).
+// Without a title: ends once the installer has ended; where only setup.exe's
+// own process can be told (no job, no process list: Windows NT 4.0), once it
+// has been ended for kEmptyJobGraceMs, since a process it started may work on.
 bool PollEndsWaiting(PollMemory& memory, bool watchingTitle, const PollFacts& facts);
+
+// How long after this poll the next one comes: sooner while the window is
+// away and the installer lives on.
+unsigned int NextPollDelayMs(const PollMemory& memory);

@@ -6,7 +6,6 @@
 
 namespace {
 
-const UINT kPollIntervalMs = 500;
 const int kHiddenPosition = -100;
 
 WaiterDialog* WaiterOf(HWND dialog) {
@@ -14,11 +13,18 @@ WaiterDialog* WaiterOf(HWND dialog) {
 }
 
 // No taskbar button: a tool window, moved off the top-left corner at no size.
+// It is shown here, without activation, so that the dialog manager, finding
+// it visible, does not show and activate it: an active waiter would take the
+// keys the user types (a second Enter on the launcher's confirmation would
+// end the wait) until setup.exe shows its window. Where the system knows
+// WS_EX_NOACTIVATE (Windows 2000 on), it does not make the waiter active
+// either when the active window closes.
 void HideDialog(HWND dialog) {
     LONG oldStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
-    LONG newStyle = (oldStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW;
+    LONG newStyle = (oldStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
     if (newStyle != oldStyle) SetWindowLongA(dialog, GWL_EXSTYLE, newStyle);
-    SetWindowPos(dialog, 0, kHiddenPosition, kHiddenPosition, 0, 0, SWP_NOZORDER);
+    SetWindowPos(dialog, 0, kHiddenPosition, kHiddenPosition, 0, 0,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 // Reads the title from Tarrywin.INI and starts setup.exe, both from the
@@ -62,18 +68,17 @@ void OnTimer(HWND dialog, WaiterDialog& waiter) {
     KillTimer(dialog, ID_POLL_TIMER);
     bool watchingTitle = waiter.watchedTitle[0] != '\0';
     PollFacts facts = {};   // every liveness unknown until asked
-    facts.title = watchingTitle ? SearchTopLevelWindows(waiter.watchedTitle) : kTitleAbsent;
-    // Once the window has been seen, and while it is there, the installer's
-    // processes decide nothing: the system is asked about them only when
-    // they count.
-    if (!watchingTitle || (!waiter.poll.titleSeen && facts.title != kTitlePresent)) {
+    facts.title = watchingTitle ? SearchTopLevelWindows(waiter.watchedTitle, dialog) : kTitleAbsent;
+    // While the window is there, the installer's processes decide nothing:
+    // the system is asked about them only when they count.
+    if (facts.title != kTitlePresent) {
         facts.job = JobLiveness(waiter.installer);
         facts.process = ProcessLiveness(waiter.installer);
         if (facts.job == kLivenessUnknown) facts.descendants = DescendantsLiveness(waiter.installer);
     }
     facts.now = GetTickCount();
     if (PollEndsWaiting(waiter.poll, watchingTitle, facts)) EndDialog(dialog, IDOK);
-    SetTimer(dialog, ID_POLL_TIMER, kPollIntervalMs, 0);
+    SetTimer(dialog, ID_POLL_TIMER, NextPollDelayMs(waiter.poll), 0);
 }
 
 // The icon, centred in the client area, when the dialog is minimised.
@@ -93,8 +98,10 @@ bool OnPaint(HWND dialog, WaiterDialog& waiter) {
     return true;
 }
 
-// Enter, Esc, Close on the system menu and WM_CLOSE from another program
-// arrive here and end the waiter at once, as a normal end.
+// Close on the system menu, WM_CLOSE and the IDOK or IDCANCEL command from
+// another program arrive here and end the waiter at once, as a normal end.
+// Enter and Esc would too, but they go to the active window, and the waiter
+// does not make itself active (HideDialog).
 bool OnCommand(HWND dialog, WORD id) {
     if (id != IDOK && id != IDCANCEL) return false;
     EndDialog(dialog, id);
@@ -104,8 +111,6 @@ bool OnCommand(HWND dialog, WORD id) {
 }  // namespace
 
 void InitWaiterDialog(WaiterDialog& waiter, HINSTANCE instance) {
-    // All zero: no title, nothing seen, no installer started, no error.
-    ZeroMemory(&waiter, sizeof waiter);
     waiter.iconHandle = LoadIconA(instance, MAKEINTRESOURCEA(IDI_WAITER));
 }
 
@@ -124,6 +129,7 @@ INT_PTR CALLBACK WaiterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         return FALSE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam));
+
     case WM_DESTROY:
         KillTimer(dialog, ID_POLL_TIMER);
         return FALSE;

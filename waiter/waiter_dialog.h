@@ -5,8 +5,9 @@
 #include "installer_process.h"
 #include "poll_decision.h"
 
-// Everything the dialog owns; it lives on the stack of WinMain, which passes
-// it to DialogBoxParamA and releases the installer after the dialog ended.
+// Everything the dialog owns; one static record of WinMain (4 KB on the stack
+// would need stack probes), which passes it to DialogBoxParamA and releases
+// the installer after the dialog ended.
 struct WaiterDialog {
     HICON iconHandle;          // painted when minimised; null in the shipped build
     char watchedTitle[4096];   // the window text to wait for; "" watches the process
@@ -15,7 +16,8 @@ struct WaiterDialog {
     DWORD exitCode;            // 0, or why setup.exe did not start
 };
 
-// Prepares a dialog for the module's template.
+// Prepares a dialog for the module's template; waiter is all zero before
+// (no title, nothing seen, no installer started, no error).
 void InitWaiterDialog(WaiterDialog& waiter, HINSTANCE instance);
 
 INT_PTR CALLBACK WaiterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

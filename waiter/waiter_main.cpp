@@ -7,7 +7,7 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // A missing disc or file gives an error result, not a system message box.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    WaiterDialog waiter;
+    static WaiterDialog waiter;
     InitWaiterDialog(waiter, instance);
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_WAITER), 0, WaiterDialogProc,
                     reinterpret_cast<LPARAM>(&waiter));

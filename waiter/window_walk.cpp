@@ -30,23 +30,25 @@ void Release(TextBuffer& buffer) {
 
 }  // namespace
 
-TitleSearch SearchTopLevelWindows(const char* title) {
+TitleSearch SearchTopLevelWindows(const char* title, HWND own) {
     HWND window = GetWindow(GetDesktopWindow(), GW_CHILD);
     if (!window) return kTitleUnread;
     bool present = false;
     bool unread = false;
     TextBuffer buffer = {0, 0};
     for (;;) {
-        int length = GetWindowTextLengthA(window);
-        if (length < 0) length = 0;
-        if (Reserve(buffer, length + 1)) {
-            buffer.text[0] = '\0';
-            GetWindowTextA(window, buffer.text, length + 1);
-            if (SameText(buffer.text, title)) present = true;
-        } else {
-            // A text that cannot be read may be the title: this poll decides
-            // nothing rather than guess.
-            unread = true;
+        if (window != own) {
+            int length = GetWindowTextLengthA(window);
+            if (length < 0) length = 0;
+            if (Reserve(buffer, length + 1)) {
+                buffer.text[0] = '\0';
+                GetWindowTextA(window, buffer.text, length + 1);
+                if (SameText(buffer.text, title)) present = true;
+            } else {
+                // A text that cannot be read may be the title: this poll
+                // decides nothing rather than guess.
+                unread = true;
+            }
         }
         HWND next = GetWindow(window, GW_HWNDNEXT);
         if (!next) {

@@ -6,11 +6,16 @@
 #include <string>
 #include <vector>
 #include "processes.h"
+#include "waiter/poll_decision.h"
 
 // One poll period of the waiter, and how long after a window has gone the
 // waiter may take to end: one poll and slack for a busy machine.
 const DWORD kPollMs = 500;
 const DWORD kEndWithinMs = 1500;
+// How long after a window has gone, while the installer lives on, the waiter
+// may take to end: the window counts as gone once it has stayed away for
+// the gap grace.
+const DWORD kGoneWhileInstallerRunsWithinMs = kTitleGapGraceMs + kEndWithinMs;
 
 // A title that no other test case and no other run uses.
 std::string UniqueTitle(const std::string& tag);

@@ -54,9 +54,11 @@ TEST(SameText, WholeTextExactAndWithCase) {
         EXPECT_EQ(c.same, SameText(c.text, c.title)) << "\"" << c.text << "\" / \"" << c.title << "\"";
 }
 
+// The installer lives on (kAlive) or has ended (kEnded) at each of these.
 const PollFacts kAbsent = {kTitleAbsent, kLivenessUnknown, kAlive};
 const PollFacts kPresent = {kTitlePresent, kLivenessUnknown, kAlive};
 const PollFacts kUnread = {kTitleUnread, kLivenessUnknown, kAlive};
+const PollFacts kAbsentEnded = {kTitleAbsent, kEnded, kEnded};
 
 struct SequenceCase {
     const char* what;
@@ -65,14 +67,15 @@ struct SequenceCase {
     int endsAt;
 };
 
-TEST(PollDecision, WithATitleEndsAtTheFirstPollAfterTheWindowWasSeen) {
+TEST(PollDecision, WithATitleEndsAtTheFirstPollAfterTheWindowWasSeenThatFindsTheInstallerEnded) {
     const SequenceCase cases[] = {
         {"never seen", true, {kAbsent, kAbsent, kAbsent}, -1},
         {"still there", true, {kAbsent, kPresent, kPresent, kPresent}, -1},
-        {"came and went", true, {kAbsent, kPresent, kAbsent, kAbsent}, 2},
-        {"seen at once", true, {kPresent, kAbsent}, 1},
-        {"an unread walk decides nothing", true, {kPresent, kUnread, kPresent, kAbsent}, 3},
+        {"came and went with its installer", true, {kAbsent, kPresent, kAbsentEnded, kAbsentEnded}, 2},
+        {"seen at once", true, {kPresent, kAbsentEnded}, 1},
+        {"an unread walk decides nothing", true, {kPresent, kUnread, kPresent, kAbsentEnded}, 3},
         {"an unread walk marks nothing", true, {kUnread, kAbsent, kAbsent}, -1},
+        {"gone while the installer lives on, at first", true, {kPresent, kAbsent, kAbsent}, -1},
     };
     for (const SequenceCase& c : cases)
         EXPECT_EQ(c.endsAt, PollThatEnds(c.watchingTitle, c.polls)) << c.what;
@@ -84,7 +87,74 @@ PollFacts At(unsigned long now, TitleSearch title, Liveness job) {
     return facts;
 }
 
+// A poll on a system without job objects: setup.exe's process and its
+// descendants (kLivenessUnknown: the system has no process list).
+PollFacts NoJobAt(unsigned long now, TitleSearch title, Liveness process, Liveness descendants) {
+    PollFacts facts = {title, kLivenessUnknown, process, now, descendants};
+    return facts;
+}
+
 const unsigned long kGrace = kEmptyJobGraceMs;
+const unsigned long kGap = kTitleGapGraceMs;
+
+// A wizard drops its title between two pages while its process lives on:
+// the window counts as gone once the installer has ended, or once it has
+// stayed away for the gap grace, whichever comes first.
+TEST(PollDecision, AWindowAwayWhileTheInstallerLivesOnIsGoneAfterTheGapGrace) {
+    const SequenceCase cases[] = {
+        {"a gap between two pages", true,
+         {At(0, kTitlePresent, kAlive), At(500, kTitleAbsent, kAlive), At(1000, kTitleAbsent, kAlive),
+          At(1500, kTitlePresent, kAlive), At(2000, kTitlePresent, kAlive)},
+         -1},
+        {"away for the gap grace", true,
+         {At(0, kTitlePresent, kAlive), At(500, kTitleAbsent, kAlive), At(500 + kGap - 1, kTitleAbsent, kAlive),
+          At(500 + kGap, kTitleAbsent, kAlive)},
+         3},
+        {"the installer ends during the gap", true,
+         {At(0, kTitlePresent, kAlive), At(500, kTitleAbsent, kAlive), At(550, kTitleAbsent, kEnded)}, 2},
+        {"each gap has its own clock", true,
+         {At(0, kTitlePresent, kAlive), At(500, kTitleAbsent, kAlive), At(500 + kGap - 1, kTitlePresent, kAlive),
+          At(500 + kGap, kTitleAbsent, kAlive), At(500 + 2 * kGap - 1, kTitleAbsent, kAlive),
+          At(500 + 2 * kGap, kTitleAbsent, kAlive)},
+         5},
+        {"an unread walk does not break the gap", true,
+         {At(0, kTitlePresent, kAlive), At(500, kTitleAbsent, kAlive), At(1000, kTitleUnread, kAlive),
+          At(500 + kGap, kTitleAbsent, kAlive)},
+         3},
+        {"nothing known of the installer", true,
+         {NoJobAt(0, kTitlePresent, kLivenessUnknown, kLivenessUnknown),
+          NoJobAt(500, kTitleAbsent, kLivenessUnknown, kLivenessUnknown),
+          NoJobAt(500 + kGap, kTitleAbsent, kLivenessUnknown, kLivenessUnknown)},
+         2},
+        // Windows NT 4.0: setup.exe's own process ends with its window.
+        {"no process list, setup.exe ends with the window", true,
+         {NoJobAt(0, kTitlePresent, kAlive, kLivenessUnknown), NoJobAt(500, kTitleAbsent, kEnded, kLivenessUnknown)},
+         1},
+        {"the tick count wraps during the gap", true,
+         {At(0xFFFFFC00ul, kTitlePresent, kAlive), At(0xFFFFFE00ul, kTitleAbsent, kAlive),
+          At(0xFFFFFE00ul + kGap - 1, kTitleAbsent, kAlive), At(0xFFFFFE00ul + kGap, kTitleAbsent, kAlive)},
+         3},
+    };
+    for (const SequenceCase& c : cases)
+        EXPECT_EQ(c.endsAt, PollThatEnds(c.watchingTitle, c.polls)) << c.what;
+}
+
+// The poll after one that found the window away while the installer lives
+// on comes sooner, so that an installer whose processes end a moment after
+// its window is found ended as soon as ever; else every 500 ms.
+TEST(PollDecision, PollsSoonerDuringAGap) {
+    PollMemory memory = {false, false, 0};
+    EXPECT_EQ(kPollIntervalMs, NextPollDelayMs(memory));
+    PollEndsWaiting(memory, true, At(0, kTitleAbsent, kEnded));
+    EXPECT_EQ(kPollIntervalMs, NextPollDelayMs(memory)) << "an empty job before the window";
+    PollEndsWaiting(memory, true, At(500, kTitlePresent, kAlive));
+    EXPECT_EQ(kPollIntervalMs, NextPollDelayMs(memory)) << "window there";
+    PollEndsWaiting(memory, true, At(1000, kTitleAbsent, kAlive));
+    EXPECT_EQ(kGapPollIntervalMs, NextPollDelayMs(memory)) << "window away";
+    EXPECT_LT(kGapPollIntervalMs, kPollIntervalMs);
+    PollEndsWaiting(memory, true, At(1050, kTitlePresent, kAlive));
+    EXPECT_EQ(kPollIntervalMs, NextPollDelayMs(memory)) << "window back";
+}
 
 TEST(PollDecision, WithATitleEndsWhenTheJobHasBeenEmptyWithNoWindowForTheGracePeriod) {
     const SequenceCase cases[] = {
@@ -123,13 +193,6 @@ TEST(PollDecision, WithATitleEndsWhenTheJobHasBeenEmptyWithNoWindowForTheGracePe
         EXPECT_EQ(c.endsAt, PollThatEnds(c.watchingTitle, c.polls)) << c.what;
 }
 
-// A poll on a system without job objects: setup.exe's process and its
-// descendants (kLivenessUnknown: the system has no process list).
-PollFacts NoJobAt(unsigned long now, TitleSearch title, Liveness process, Liveness descendants) {
-    PollFacts facts = {title, kLivenessUnknown, process, now, descendants};
-    return facts;
-}
-
 TEST(PollDecision, WithATitleAndNoJobEndsWhenSetupAndItsDescendantsHaveEndedForTheGracePeriod) {
     const SequenceCase cases[] = {
         // Windows 95 to ME, and any system where setup.exe could join no job.
@@ -145,9 +208,9 @@ TEST(PollDecision, WithATitleAndNoJobEndsWhenSetupAndItsDescendantsHaveEndedForT
          {NoJobAt(0, kTitleAbsent, kEnded, kAlive), NoJobAt(kGrace, kTitleAbsent, kEnded, kEnded),
           NoJobAt(kGrace * 2 - 1, kTitleAbsent, kEnded, kEnded), NoJobAt(kGrace * 2, kTitleAbsent, kEnded, kEnded)},
          3},
-        {"a descendant's window comes and goes", true,
+        {"a descendant's window comes and goes with it", true,
          {NoJobAt(0, kTitleAbsent, kEnded, kAlive), NoJobAt(500, kTitlePresent, kEnded, kAlive),
-          NoJobAt(1000, kTitleAbsent, kEnded, kAlive)},
+          NoJobAt(1000, kTitleAbsent, kEnded, kEnded)},
          2},
         // Windows NT 4.0: only setup.exe's own process is known.
         {"no process list, setup.exe runs", true,
@@ -190,18 +253,34 @@ TEST(PollDecision, NoJobEndsAsSoonAsAnEmptyJob) {
 TEST(PollDecision, WithoutATitleEndsWithTheInstaller) {
     const SequenceCase cases[] = {
         {"no job, process runs", false,
-         {{kTitleAbsent, kLivenessUnknown, kAlive}, {kTitleAbsent, kLivenessUnknown, kAlive}}, -1},
+         {NoJobAt(0, kTitleAbsent, kAlive, kEnded), NoJobAt(500, kTitleAbsent, kAlive, kEnded)}, -1},
         {"no job, process ended", false,
-         {{kTitleAbsent, kLivenessUnknown, kAlive}, {kTitleAbsent, kLivenessUnknown, kEnded}}, 1},
+         {NoJobAt(0, kTitleAbsent, kAlive, kEnded), NoJobAt(500, kTitleAbsent, kEnded, kEnded)}, 1},
         {"job outlives the process", false,
          {{kTitleAbsent, kAlive, kEnded}, {kTitleAbsent, kEnded, kEnded}}, 1},
-        {"nothing known", false, {{kTitleAbsent, kLivenessUnknown, kLivenessUnknown}}, -1},
+        {"nothing known", false,
+         {NoJobAt(0, kTitleAbsent, kLivenessUnknown, kLivenessUnknown),
+          NoJobAt(kGrace * 3, kTitleAbsent, kLivenessUnknown, kLivenessUnknown)},
+         -1},
         {"no job, a descendant outlives the process", false,
          {NoJobAt(0, kTitleAbsent, kEnded, kAlive), NoJobAt(500, kTitleAbsent, kEnded, kEnded)}, 1},
         {"no job, the process outlives its descendants", false,
          {NoJobAt(0, kTitleAbsent, kAlive, kEnded), NoJobAt(500, kTitleAbsent, kEnded, kEnded)}, 1},
         // Windows do not count without a title.
-        {"window present", false, {{kTitlePresent, kLivenessUnknown, kEnded}}, 0},
+        {"window present", false, {{kTitlePresent, kEnded, kEnded}}, 0},
+        // Windows NT 4.0: only setup.exe's own process is known, and a child
+        // it started may work on: it must have been ended for the grace period.
+        {"no process list, setup.exe ended", false,
+         {NoJobAt(0, kTitleAbsent, kAlive, kLivenessUnknown), NoJobAt(500, kTitleAbsent, kEnded, kLivenessUnknown),
+          NoJobAt(500 + kGrace - 1, kTitleAbsent, kEnded, kLivenessUnknown),
+          NoJobAt(500 + kGrace, kTitleAbsent, kEnded, kLivenessUnknown)},
+         3},
+        {"no process list, setup.exe runs", false,
+         {NoJobAt(0, kTitleAbsent, kAlive, kLivenessUnknown), NoJobAt(kGrace * 3, kTitleAbsent, kAlive, kLivenessUnknown)},
+         -1},
+        {"no process list, windows do not count", false,
+         {NoJobAt(0, kTitlePresent, kEnded, kLivenessUnknown), NoJobAt(kGrace, kTitlePresent, kEnded, kLivenessUnknown)},
+         1},
     };
     for (const SequenceCase& c : cases)
         EXPECT_EQ(c.endsAt, PollThatEnds(c.watchingTitle, c.polls)) << c.what;
@@ -274,7 +353,7 @@ TEST(PollDecision, NoPollBothMarksAndEnds) {
     PollMemory memory = {false, false, 0};
     EXPECT_FALSE(PollEndsWaiting(memory, true, kPresent));
     EXPECT_TRUE(memory.titleSeen);
-    EXPECT_TRUE(PollEndsWaiting(memory, true, kAbsent));
+    EXPECT_TRUE(PollEndsWaiting(memory, true, kAbsentEnded));
     EXPECT_TRUE(memory.titleSeen) << "the mark is never taken back";
 }
 

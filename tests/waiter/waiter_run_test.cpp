@@ -11,7 +11,8 @@
 namespace {
 
 // setup.exe runs throughout with a window of another title, so only the
-// watched window decides when the waiter ends.
+// watched window decides when the waiter ends: once it has stayed away for
+// the gap grace (kGoneWhileInstallerRunsWithinMs).
 void KeepInstallerRunning(WaiterCase& waiterCase) {
     waiterCase.UseStandin({"mode=window", "title=" + UniqueTitle("installer"), "lifetime=0"});
 }
@@ -56,13 +57,13 @@ TEST(WaiterDialog, MinimisedKeepsWaiting) {
     ASSERT_TRUE(probe.WaitForPolls(2));
     EXPECT_TRUE(waiterCase.waiter().Running());
     window.Destroy();
-    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kEndWithinMs));
+    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kGoneWhileInstallerRunsWithinMs));
 }
 
 // Visible and hidden windows count alike.
 class StaysWhileTheWindowIsThere : public testing::TestWithParam<bool> {};
 
-TEST_P(StaysWhileTheWindowIsThere, AndEndsAtTheFirstPollAfterItHasGone) {
+TEST_P(StaysWhileTheWindowIsThere, AndEndsOnceItHasStayedAwayForTheGapGrace) {
     WaiterCase waiterCase("stays");
     std::string title = UniqueTitle("stays");
     waiterCase.WatchTitle(title);
@@ -73,10 +74,10 @@ TEST_P(StaysWhileTheWindowIsThere, AndEndsAtTheFirstPollAfterItHasGone) {
     ASSERT_TRUE(probe.Attach(waiterCase.waiter()));
     ASSERT_TRUE(probe.WaitForPolls(4)) << "the waiter does not poll";
     EXPECT_TRUE(waiterCase.waiter().Running());
-    int pollsBefore = probe.polls();
     window.Destroy();
-    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kEndWithinMs));
-    EXPECT_EQ(1, probe.polls() - pollsBefore) << "polls begun after the window went";
+    DWORD gone = GetTickCount();
+    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kGoneWhileInstallerRunsWithinMs));
+    EXPECT_GE(GetTickCount() - gone, kTitleGapGraceMs) << "ended before the gap grace, the installer still running";
 }
 
 INSTANTIATE_TEST_SUITE_P(Visible, StaysWhileTheWindowIsThere, testing::Values(true));
@@ -127,7 +128,7 @@ TEST(WaiterWindows, SeveralWindowsWithTheTitleEndItOnlyWhenNoneIsLeft) {
         EXPECT_TRUE(waiterCase.waiter().Running()) << "ended with " << 2 - i << " windows left";
     }
     windows[2]->Destroy();
-    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kEndWithinMs));
+    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kGoneWhileInstallerRunsWithinMs));
 }
 
 TEST(WaiterWindows, AWindowReplacedBetweenTwoPollsCountsAsStillThere) {
@@ -149,7 +150,7 @@ TEST(WaiterWindows, AWindowReplacedBetweenTwoPollsCountsAsStillThere) {
     ASSERT_TRUE(probe.WaitForPolls(3));
     EXPECT_TRUE(waiterCase.waiter().Running());
     second.Destroy();
-    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kEndWithinMs));
+    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kGoneWhileInstallerRunsWithinMs));
 }
 
 // Whether a window shown for 150 ms between two polls went unseen; false when
@@ -187,7 +188,7 @@ TEST(WaiterWindows, AWindowThatComesAndGoesBetweenTwoPollsIsNotSeen) {
             TitledWindow held(title);
             ASSERT_TRUE(probe.WaitForPolls(2));
         }
-        EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kEndWithinMs));
+        EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kGoneWhileInstallerRunsWithinMs));
         return;
     }
 }
@@ -224,11 +225,12 @@ TEST(WaiterTitles, OnlyTheWholeTextInTheSameCaseMatches) {
         TitledWindow exact(title);
         ASSERT_TRUE(probe.WaitForPolls(2));
     }
-    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kEndWithinMs)) << "the exact title was not seen";
+    EXPECT_EQ(0, waiterCase.waiter().WaitForExit(kGoneWhileInstallerRunsWithinMs)) << "the exact title was not seen";
 }
 
-// Enter, Esc, Close on the system menu and WM_CLOSE from another program all
-// end the waiter at once, as a normal end.
+// Close on the system menu, WM_CLOSE, and IDOK or IDCANCEL sent by another
+// program all end the waiter at once, as a normal end (keys typed by the
+// user do not reach it: waiter_hang_and_cut_test.cpp).
 struct CloseRequest {
     const char* name;
     UINT message;

@@ -47,13 +47,13 @@ std::string TitleOfThisRun(const char* tag) {
 
 TEST(WindowWalk, FindsAHiddenWindowWithTheTitle) {
     std::string title = TitleOfThisRun("plain");
-    EXPECT_EQ(kTitleAbsent, SearchTopLevelWindows(title.c_str()));
+    EXPECT_EQ(kTitleAbsent, SearchTopLevelWindows(title.c_str(), NULL));
     HWND target = NewWindow(title, false);
     ASSERT_NE(nullptr, target);
     Place(target, HWND_BOTTOM);
-    EXPECT_EQ(kTitlePresent, SearchTopLevelWindows(title.c_str()));
+    EXPECT_EQ(kTitlePresent, SearchTopLevelWindows(title.c_str(), NULL));
     DestroyWindow(target);
-    EXPECT_EQ(kTitleAbsent, SearchTopLevelWindows(title.c_str()));
+    EXPECT_EQ(kTitleAbsent, SearchTopLevelWindows(title.c_str(), NULL));
 }
 
 // The titled window lies below the one destroyed during the walk: the walk
@@ -67,9 +67,9 @@ TEST(WindowWalk, AWalkCutShortByADestroyedWindowIsNotRead) {
     Place(target, HWND_BOTTOM);
     Place(trap, HWND_TOP);
     ASSERT_EQ(trap, GetWindow(GetDesktopWindow(), GW_CHILD)) << "the trap is not the first window";
-    EXPECT_EQ(kTitleUnread, SearchTopLevelWindows(title.c_str()));
+    EXPECT_EQ(kTitleUnread, SearchTopLevelWindows(title.c_str(), NULL));
     EXPECT_FALSE(IsWindow(trap)) << "the walk did not ask the trap for its text";
-    EXPECT_EQ(kTitlePresent, SearchTopLevelWindows(title.c_str())) << "the next walk reads everything";
+    EXPECT_EQ(kTitlePresent, SearchTopLevelWindows(title.c_str(), NULL)) << "the next walk reads everything";
     DestroyWindow(target);
 }
 
@@ -82,9 +82,26 @@ TEST(WindowWalk, ATitleFoundBeforeTheCutIsPresent) {
     ASSERT_NE(nullptr, trap);
     Place(trap, HWND_TOP);
     Place(target, HWND_TOP);
-    EXPECT_EQ(kTitlePresent, SearchTopLevelWindows(title.c_str()));
+    EXPECT_EQ(kTitlePresent, SearchTopLevelWindows(title.c_str(), NULL));
     EXPECT_FALSE(IsWindow(trap));
     DestroyWindow(target);
+}
+
+// The waiter's own dialog is left out of the walk: with "Tarrywin" as the
+// title it would be found at every poll and never go. Another window with
+// that text still counts.
+TEST(WindowWalk, LeavesOutTheWaitersOwnWindow) {
+    std::string title = TitleOfThisRun("own");
+    HWND own = NewWindow(title, false);
+    ASSERT_NE(nullptr, own);
+    EXPECT_EQ(kTitleAbsent, SearchTopLevelWindows(title.c_str(), own));
+    EXPECT_EQ(kTitlePresent, SearchTopLevelWindows(title.c_str(), NULL));
+    HWND other = NewWindow(title, false);
+    ASSERT_NE(nullptr, other);
+    EXPECT_EQ(kTitlePresent, SearchTopLevelWindows(title.c_str(), own)) << "another window with the text";
+    DestroyWindow(other);
+    EXPECT_EQ(kTitleAbsent, SearchTopLevelWindows(title.c_str(), own));
+    DestroyWindow(own);
 }
 
 }  // namespace
