@@ -20,7 +20,7 @@ import sys
 import time
 
 import mutations
-from pe_resources import Image
+from resource_rewrite import Image
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BUILD = os.environ["BUILD_DIR"]
