@@ -108,6 +108,8 @@ class PeImage:
         if value & 0x80000000:
             at = self.resource_offset() + (value & 0x7FFFFFFF)
             length = self.unpack("<H", at)[0]
+            if at + 2 + 2 * length > len(self.data):
+                raise PeFormatError(f"resource name at offset {at:#x} runs past the end of the file")
             return bytes(self.data[at + 2:at + 2 + 2 * length]).decode("utf-16-le")
         return value
 
