@@ -46,7 +46,7 @@ file(CONFIGURE OUTPUT ${DISC_KIT_SIGNING_STAMP} CONTENT "${DISC_KIT_SIGNING}\n" 
 # changed. The stamp is rewritten only when the epoch changes.
 set(DISC_KIT_EPOCH_STAMP ${PROJECT_BINARY_DIR}/disc-kit/epoch.txt)
 add_custom_target(disc_epoch
-    COMMAND /usr/bin/python3 -m authoring.iso_image --epoch-stamp ${DISC_KIT_EPOCH_STAMP}
+    COMMAND ${DISC_PYTHON} -m authoring.iso_image --epoch-stamp ${DISC_KIT_EPOCH_STAMP}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     BYPRODUCTS ${DISC_KIT_EPOCH_STAMP}
     COMMENT "The build's epoch (SOURCE_DATE_EPOCH or the commit time)"
@@ -64,7 +64,7 @@ function(add_disc)
     file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${folder}/*)
     file(GLOB kit CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/authoring/*.py ${PROJECT_SOURCE_DIR}/authoring/walkthrough/*.py)
     add_custom_command(OUTPUT ${D_OUTPUT}/disc.iso ${D_OUTPUT}/disc/SETUP.EXE
-        COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/scripts/make-disc ${D_MANIFEST}
+        COMMAND ${DISC_PYTHON} ${PROJECT_SOURCE_DIR}/scripts/make-disc ${D_MANIFEST}
             --build-dir ${D_OUTPUT} --programs ${PROJECT_BINARY_DIR}/disc-kit/programs.txt
             ${DISC_KIT_SIGNING}
         DEPENDS launcher_prebuilt Tarrywin ${DISC_KIT_STANDIN_TARGET}

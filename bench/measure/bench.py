@@ -1,10 +1,12 @@
 """Prints every benchmark figure: bench/run [section ...], sections being
-size, waiting, latency, startup, copy (all when none is named). Run by
-bench/run, which builds the programs, prepares the Wine prefix and starts
-an X display and a Wine session first."""
+size, waiting, latency, startup, copy, kit, drawing (all when none is
+named). Run by bench/run, which builds the programs, prepares the Wine
+prefix and starts an X display and a Wine session first."""
 import sys
 import time
 
+import drawing_cost
+import kit_timing
 import latency
 import machine
 import sizes
@@ -13,7 +15,8 @@ import tree_copy
 import waiting
 
 SECTIONS = {"size": sizes.measure, "waiting": waiting.measure, "latency": latency.measure,
-            "startup": startup.measure, "copy": tree_copy.measure}
+            "startup": startup.measure, "copy": tree_copy.measure, "kit": kit_timing.measure,
+            "drawing": drawing_cost.measure}
 
 
 def main(names):

@@ -2,7 +2,7 @@
 and by resource type."""
 import os
 
-import pe_image
+import pe_sizes
 import wine
 
 KB = 1024
@@ -13,8 +13,8 @@ WHOLE_TARGET = {"Tarrywin.exe": 8 * KB}
 def report_program(path):
     name = os.path.basename(path)
     file_bytes = os.path.getsize(path)
-    table = pe_image.sections(path)
-    resources = pe_image.resources_by_type(path)
+    table = pe_sizes.sections(path)
+    resources = pe_sizes.resources_by_type(path)
     print(f"{name}: {file_bytes} bytes on disk")
     print("  section     bytes")
     for section, size in table:

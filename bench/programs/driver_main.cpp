@@ -2,7 +2,6 @@
 //   startup <SETUP.EXE> <minimal_dialog.exe> <rounds>
 //   latency <waiter folder> <watched title> <runs>
 //   install <SETUP.EXE>
-//   faults <case list> <time limit ms>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -14,7 +13,6 @@ int main(int argc, char** argv) {
     if (argc == 5 && !strcmp(argv[1], "startup")) return TimeStartups(argv[2], argv[3], atoi(argv[4]));
     if (argc == 5 && !strcmp(argv[1], "latency")) return TimeDetections(argv[2], argv[3], atoi(argv[4]));
     if (argc == 3 && !strcmp(argv[1], "install")) return RunInstallFromMenu(argv[2]);
-    if (argc == 4 && !strcmp(argv[1], "faults")) return RunFaultCases(argv[2], atoi(argv[3]));
-    fprintf(stderr, "usage: bench_driver startup|latency|install|faults ...\n");
+    fprintf(stderr, "usage: bench_driver startup|latency|install ...\n");
     return 2;
 }

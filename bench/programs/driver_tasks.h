@@ -17,7 +17,3 @@ int TimeDetections(const std::string& folder, const std::string& title, int runs
 // Starts SETUP.EXE, presses the button that installs everything, confirms,
 // and waits for the program to end; prints "installed <exit code>".
 int RunInstallFromMenu(const std::string& setupExe);
-
-// Runs the fault campaign's cases listed in listFile, each bounded by
-// limitMs; prints one line per case (see fault_cases.cpp).
-int RunFaultCases(const std::string& listFile, int limitMs);

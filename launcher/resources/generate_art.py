@@ -21,55 +21,40 @@ import sys
 from PIL import Image, ImageDraw, ImageFont
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", ".."))
+from authoring import palette  # noqa: E402
 FONT_DIR = "/usr/share/fonts/truetype/liberation"
 
-# ---------------------------------------------------------------------------
-# Palette: a 6-level colour cube, four 10-level ramps and black. The menu
-# selects this palette before drawing, so every bitmap uses it as its colour
-# table and a 256-colour display shows the pictures without remapping.
-
-CUBE_LEVELS = (0xFF, 0xCC, 0x99, 0x66, 0x33, 0x00)
-RAMP_LEVELS = (0xEE, 0xDD, 0xBB, 0xAA, 0x88, 0x77, 0x55, 0x44, 0x22, 0x11)
+# The palette is the kit's (authoring/palette.py): the menu selects it before
+# drawing, so every bitmap uses it as its colour table and a 256-colour
+# display shows the pictures without remapping.
+PALETTE = palette.PALETTE
 
 
-def build_palette():
-    cube = [(r, g, b) for r in CUBE_LEVELS for g in CUBE_LEVELS for b in CUBE_LEVELS]
-    entries = cube[:215]  # the cube's last entry, black, closes the palette instead
-    entries += [(v, 0, 0) for v in RAMP_LEVELS]
-    entries += [(0, v, 0) for v in RAMP_LEVELS]
-    entries += [(0, 0, v) for v in RAMP_LEVELS]
-    entries += [(v, v, v) for v in RAMP_LEVELS]
-    entries.append((0, 0, 0))
-    assert len(entries) == 256
-    return entries
+def nearest(rgb):
+    """The palette colour nearest to rgb (weighted; ties to the lower index)."""
+    return PALETTE[palette.nearest(tuple(rgb[:3]))]
 
 
-PALETTE = build_palette()
+class IconColourMapper:
+    """Maps colours to the nearest of the icon's 16 colours, weighted as the
+    palette's nearest(); ties go to the lower index."""
 
-
-class PaletteMapper:
-    """Maps colours to the nearest palette entry; ties go to the lower index."""
-
-    def __init__(self, palette):
-        self.palette = palette
+    def __init__(self, colours):
+        self.colours = colours
         self.cache = {}
 
     def index(self, rgb):
         found = self.cache.get(rgb)
         if found is None:
             r, g, b = rgb[:3]
-            found = min(range(len(self.palette)),
-                        key=lambda i: 3 * (self.palette[i][0] - r) ** 2
-                        + 4 * (self.palette[i][1] - g) ** 2
-                        + 2 * (self.palette[i][2] - b) ** 2)
+            found = min(range(len(self.colours)),
+                        key=lambda i: 3 * (self.colours[i][0] - r) ** 2
+                        + 4 * (self.colours[i][1] - g) ** 2
+                        + 2 * (self.colours[i][2] - b) ** 2)
             self.cache[rgb] = found
         return found
 
-    def nearest(self, rgb):
-        return self.palette[self.index(rgb)]
-
-
-MAPPER = PaletteMapper(PALETTE)
 
 # 4 x 4 ordered-dither thresholds: gradients then blend between cube levels
 # in a fine, regular pattern instead of showing bands.
@@ -96,7 +81,7 @@ def dithered_gradient(size, top, bottom, origin_y=0, total_height=None):
         for x in range(w):
             offset = (BAYER[(origin_y + y) % 4][x % 4] + 0.5) / 16 - 0.5
             wanted = tuple(min(255, max(0, int(round(c + offset * 0x33)))) for c in base)
-            px[x, y] = MAPPER.nearest(wanted)
+            px[x, y] = nearest(wanted)
     return img
 
 
@@ -396,10 +381,6 @@ def button_bitmap(kind, lang, position, size):
 # Writers.
 
 
-def palette_bytes():
-    return b"".join(bytes(rgb) for rgb in PALETTE)
-
-
 def packed_rows(width, height, index_at, bits_per_pixel):
     """Bottom-up rows, each padded to a multiple of 4 bytes."""
     rows = []
@@ -423,7 +404,7 @@ def info_header(width, height, bits, image_size):
 def write_bmp(path, img):
     w, h = img.size
     px = img.load()
-    bits = packed_rows(w, h, lambda x, y: MAPPER.index(px[x, y]), 8)
+    bits = packed_rows(w, h, lambda x, y: palette.nearest(tuple(px[x, y][:3])), 8)
     table = b"".join(bytes((b, g, r, 0)) for r, g, b in PALETTE)
     header = info_header(w, h, 8, len(bits))
     offset = 14 + len(header) + len(table)
@@ -473,7 +454,7 @@ def icon_picture():
 def write_icon(path):
     picture, shape = icon_picture()
     px, sh = picture.load(), shape.load()
-    icon_mapper = PaletteMapper(ICON_COLOURS)
+    icon_mapper = IconColourMapper(ICON_COLOURS)
 
     def colour(x, y):
         return icon_mapper.index(px[x, y]) if sh[x, y] >= 128 else 0
@@ -498,7 +479,7 @@ def main(argv):
     out = argv[argv.index("--output") + 1] if "--output" in argv else HERE
     os.makedirs(os.path.join(out, "bitmaps"), exist_ok=True)
     with open(os.path.join(out, "palette.bin"), "wb") as f:
-        f.write(palette_bytes())
+        f.write(palette.palette_bytes())
     write_icon(os.path.join(out, "launcher.ico"))
     for lang in TEXTS:
         write_bmp(os.path.join(out, "bitmaps", f"{lang}_background.bmp"), background(lang))

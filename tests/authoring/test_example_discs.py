@@ -15,6 +15,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
+from authoring.pe_image import DIRECTORY_SECURITY, PeImage
 from authoring.pe_resources import sections
 
 REPO = Path(__file__).resolve().parents[2]
@@ -151,10 +152,7 @@ class MissingTools(unittest.TestCase):
 
 def certificate_table_size(path):
     """The size of a program's certificate table (data directory 4): 0 unsigned."""
-    import struct
-    data = path.read_bytes()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    return struct.unpack_from("<I", data, pe + 24 + 96 + 4 * 8 + 4)[0]
+    return PeImage.read(path).directory(DIRECTORY_SECURITY)[1]
 
 
 class SignedDisc(unittest.TestCase):

@@ -12,6 +12,10 @@ import re
 import struct
 import subprocess
 import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2]))
+from authoring.pe_image import PE32_MAGIC, PeFormatError as PeError, PeImage  # noqa: E402
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll"}
 # Instructions the i486 does not have (Pentium and later), and the registers
@@ -33,39 +37,21 @@ def objdump(*args):
                           capture_output=True, text=True).stdout
 
 
-class PeError(Exception):
-    pass
-
-
 class Pe:
-    """The headers and the import table of a PE file, read from the file
-    itself so that no tool's output layout matters."""
+    """The headers (through the kit's PE reader) and the import table of a
+    PE file, read from the file itself so that no tool's output layout
+    matters."""
 
     def __init__(self, path):
         with open(path, "rb") as f:
             self.data = f.read()
-        if self.data[:2] != b"MZ":
-            raise PeError("no MZ header")
-        pe = self.u32(0x3C)
-        if self.data[pe:pe + 4] != b"PE\0\0":
-            raise PeError("no PE signature")
-        coff = pe + 4
-        self.machine, sections = struct.unpack_from("<HH", self.data, coff)
-        optional_size = self.u16(coff + 16)
-        optional = coff + 20
-        self.magic = self.u16(optional)
-        if self.magic != 0x10B:   # PE32+ headers have another layout
+        self.image = PeImage(self.data)
+        self.machine, self.magic = self.image.machine, self.image.magic
+        if self.magic != PE32_MAGIC:   # PE32+ headers have another layout
             return
-        (self.major_subsystem, self.minor_subsystem) = struct.unpack_from("<HH", self.data, optional + 48)
-        self.subsystem = self.u16(optional + 68)
-        directories = self.u32(optional + 92)
-        self.directories = [struct.unpack_from("<II", self.data, optional + 96 + 8 * i)
-                            for i in range(min(directories, 16))]
-        table = optional + optional_size
-        self.sections = []
-        for i in range(sections):
-            size, rva, raw_size, raw = struct.unpack_from("<IIII", self.data, table + 40 * i + 8)
-            self.sections.append((rva, max(size, raw_size), raw, raw_size))
+        self.major_subsystem, self.minor_subsystem = self.image.major_subsystem, self.image.minor_subsystem
+        self.subsystem = self.image.subsystem
+        self.directories = self.image.directories
 
     def u16(self, offset):
         return self.at(offset, "<H")
@@ -74,15 +60,10 @@ class Pe:
         return self.at(offset, "<I")
 
     def at(self, offset, form):
-        if offset < 0 or offset + struct.calcsize(form) > len(self.data):
-            raise PeError(f"truncated at offset {offset:#x}")
-        return struct.unpack_from(form, self.data, offset)[0]
+        return self.image.unpack(form, offset)[0]
 
     def offset(self, rva):
-        for start, size, raw, raw_size in self.sections:
-            if start <= rva < start + size and rva - start < raw_size:
-                return raw + rva - start
-        raise PeError(f"address {rva:#x} is in no section")
+        return self.image.offset(rva)
 
     def string(self, rva):
         start = self.offset(rva)

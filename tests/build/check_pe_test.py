@@ -11,6 +11,10 @@ import subprocess
 import sys
 import tempfile
 import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2]))
+from authoring.pe_image import DIRECTORY_IMPORT, PeImage  # noqa: E402
 
 CHECK, IMPORTS = sys.argv[1], sys.argv[2]
 PROBES = dict(arg.split("=", 1) for arg in sys.argv[3:])
@@ -32,23 +36,16 @@ EXPECTED = {
 def without_import_table(data):
     """The program with its import directory entry cleared, as a reader of
     the wrong layout would see it: a table with no imported function."""
+    entry = PeImage(data).directory_entry_offset(DIRECTORY_IMPORT)
     data = bytearray(data)
-    optional = struct.unpack_from("<I", data, 0x3C)[0] + 24
-    struct.pack_into("<II", data, optional + 96 + 8, 0, 0)
+    struct.pack_into("<II", data, entry, 0, 0)
     return bytes(data)
 
 
 def with_import_names_cut(data):
     """The program cut off in the middle of its import names."""
-    optional = struct.unpack_from("<I", data, 0x3C)[0] + 24
-    rva = struct.unpack_from("<I", data, optional + 96 + 8)[0]
-    sections = struct.unpack_from("<H", data, optional - 18)[0]
-    table = optional + struct.unpack_from("<H", data, optional - 4)[0]
-    for i in range(sections):
-        size, start, raw_size, raw = struct.unpack_from("<IIII", data, table + 40 * i + 8)
-        if start <= rva < start + max(size, raw_size):
-            return data[:raw + rva - start + 8]
-    raise AssertionError("import directory in no section")
+    image = PeImage(data)
+    return data[:image.offset(image.directory(DIRECTORY_IMPORT)[0]) + 8]
 
 
 # Programs made from the right probe by damaging its file, and what

@@ -1,10 +1,10 @@
-// PURPOSE: the fault campaign's runner on its own, for the campaign's slice
-// among the tests: fault_driver faults <case list> <time limit ms>, the same
-// command line as the benchmark driver's.
+// PURPOSE: the fault campaign's driver: fault_driver faults <case list>
+// <time limit ms>, run by the campaign (campaign/run) and by its slice among
+// the tests.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include "driver_tasks.h"
+#include "fault_cases.h"
 
 int main(int argc, char** argv) {
     setvbuf(stdout, 0, _IONBF, 0);

@@ -5,7 +5,7 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "bench", "faults"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "campaign"))
 os.environ.setdefault("BUILD_DIR", "")
 import campaign  # noqa: E402
 

@@ -22,9 +22,12 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2]))
+from authoring.pe_image import DIRECTORY_DEBUG, DIRECTORY_EXPORT, PeFormatError, PeImage  # noqa: E402
+
 PROGRAMS = ("SETUP.EXE", "Tarrywin.exe")
 # What the programs are built from; the tests are not.
-SOURCES = ("CMakeLists.txt", "cmake", "launcher", "waiter", "startup", "disc", "scripts",
+SOURCES = ("CMakeLists.txt", "cmake", "launcher", "waiter", "startup", "disc", "scripts", "standin", "walkthrough",
            "authoring")
 # The discs, copied with other dates and in another order.
 DISCS = "discs"
@@ -43,41 +46,21 @@ def sha256(path):
 def pe_times(path):
     """{where: value} of every time field the program has."""
     data = pathlib.Path(path).read_bytes()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    if data[pe:pe + 4] != b"PE\0\0":
+    try:
+        image = PeImage(data)
+    except PeFormatError:
         return {"PE signature": "missing"}
-    sections, optional_size = struct.unpack_from("<H", data, pe + 6)[0], \
-        struct.unpack_from("<H", data, pe + 20)[0]
-    optional = pe + 24
-    times = {"PE header TimeDateStamp": struct.unpack_from("<I", data, pe + 8)[0]}
-    directories = [struct.unpack_from("<II", data, optional + 96 + 8 * i) for i in range(16)]
-    table = [struct.unpack_from("<8sIIII", data, optional + optional_size + 40 * i)
-             for i in range(sections)]
-
-    def offset(rva):
-        for _, virtual_size, address, raw_size, raw in table:
-            if address <= rva < address + max(virtual_size, raw_size):
-                return rva - address + raw
-        return None
-
-    times["debug directory size"] = directories[6][1]
-    times["export directory size"] = directories[0][1]
-    resources = offset(directories[2][0]) if directories[2][0] else None
-    if resources is not None:
-        # Every table of the resource tree has its own TimeDateStamp.
-        pending = [0]
-        times["resource tables"] = 0
-        while pending:
-            at = resources + pending.pop()
-            stamp = struct.unpack_from("<I", data, at + 4)[0]
-            named, ids = struct.unpack_from("<HH", data, at + 12)
-            if stamp:
-                times[f"resource table at {at:#x}"] = stamp
-            times["resource tables"] += 1
-            for i in range(named + ids):
-                child = struct.unpack_from("<I", data, at + 16 + 8 * i + 4)[0]
-                if child & 0x80000000:
-                    pending.append(child & 0x7FFFFFFF)
+    times = {"PE header TimeDateStamp": image.time_date_stamp}
+    times["debug directory size"] = image.directory(DIRECTORY_DEBUG)[1]
+    times["export directory size"] = image.directory(DIRECTORY_EXPORT)[1]
+    # Every table of the resource tree has its own TimeDateStamp.
+    tables = image.resource_table_offsets()
+    if tables:
+        times["resource tables"] = len(tables)
+    for at in tables:
+        stamp = image.unpack("<I", at + 4)[0]
+        if stamp:
+            times[f"resource table at {at:#x}"] = stamp
     signature = data.find(struct.pack("<I", 0xFEEF04BD))
     if signature >= 0:
         file_date = struct.unpack_from("<II", data, signature + 44)

@@ -4,8 +4,8 @@ kit's own layout and drawing for 1 to 50 install buttons in one language
 (past 9 the kit refuses a drawn menu, which would not fit the screen; the
 drawing is measured all the same),
 the median of three runs each. Prints milliseconds per disc and per button;
-nothing here is a test.
-    drawing_cost.py [count ...]    (default 1 5 10 25 50)"""
+nothing here is a test. The section "drawing" of bench/run, or on its own:
+    bench/measure/drawing_cost.py [count ...]    (default 1 5 10 25 50)"""
 import statistics
 import sys
 import tempfile
@@ -57,8 +57,8 @@ def cost(count):
         return statistics.median(times), disc.menu_size
 
 
-def main():
-    counts = [int(a) for a in sys.argv[1:]] or [1, 5, 10, 25, 50]
+def measure(counts=(1, 5, 10, 25, 50)):
+    print("== 7. The cost of drawing a menu, by its install buttons")
     print(f"{'buttons':>8}{'menu':>12}{'ms':>10}{'ms/button':>11}")
     for count in counts:
         ms, (w, h) = cost(count)
@@ -66,4 +66,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    measure([int(a) for a in sys.argv[1:]] or (1, 5, 10, 25, 50))

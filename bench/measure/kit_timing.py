@@ -1,12 +1,12 @@
 #!/usr/bin/python3
-"""How long the authoring kit takes, per disc under discs/: reading and
+"""6. How long the authoring kit takes, per disc under discs/: reading and
 checking the manifest, drawing its pictures afresh (when the kit draws them),
 a preview, and make-disc (pictures kept: SETUP.EXE written into the prebuilt
 launcher, the disc folder) without the image and with it (disc.iso).
 Then, with the kit's wheel (build/package, made by scripts/package)
 installed into a new virtual environment, the first make-disc of the demo
-disc after installing.
-    bench/disc-kit [--programs <build>/disc-kit/programs.txt]   (default build/default)
+disc after installing. The section "kit" of bench/run, or on its own:
+    bench/measure/kit_timing.py [--programs <build>/disc-kit/programs.txt]   (default build/default)
 Prints the median of five runs of each, in milliseconds; for the commands
 also the CPU time they took (user + system, in brackets), which a busy
 machine changes less than the wall-clock time. Nothing here is a test.
@@ -21,10 +21,10 @@ import tempfile
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parent.parent
+ROOT = Path(__file__).resolve().parent.parent.parent
 sys.path.insert(0, str(ROOT))
 from authoring import drawing  # noqa: E402
-from authoring.make_disc import load  # noqa: E402
+from authoring.build import load  # noqa: E402
 
 RUNS = 5
 
@@ -59,11 +59,11 @@ def make_disc(*args):
                    check=True, capture_output=True)
 
 
-def main():
-    programs = Path(sys.argv[sys.argv.index("--programs") + 1]) if "--programs" in sys.argv \
-        else ROOT / "build" / "default" / "disc-kit" / "programs.txt"
+def measure(programs=ROOT / "build" / "default" / "disc-kit" / "programs.txt"):
+    print("== 6. The authoring kit, per disc")
     if not programs.is_file():
-        sys.exit(f"disc-kit: {programs} is missing; build first (cmake --build build/default)")
+        print(f"  {programs} is missing; build first (cmake --build --preset default)")
+        return
     print(f"{'disc':<10}{'check':>7}{'draw':>7}{'preview':>14}{'no image':>14}{'with image':>14}"
           f"   (ms, median of {RUNS}; [CPU ms])", flush=True)
     for manifest in sorted(ROOT.glob("discs/*/disc.toml")):
@@ -117,4 +117,7 @@ def first_disc_after_installing():
 
 
 if __name__ == "__main__":
-    main()
+    if "--programs" in sys.argv:
+        measure(Path(sys.argv[sys.argv.index("--programs") + 1]))
+    else:
+        measure()

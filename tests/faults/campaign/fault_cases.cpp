@@ -19,7 +19,7 @@
 #include <set>
 #include <sstream>
 #include <vector>
-#include "driver_tasks.h"
+#include "fault_cases.h"
 #include "gui.h"
 #include "processes.h"
 

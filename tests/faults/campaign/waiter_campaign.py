@@ -6,7 +6,8 @@ that did not end cleanly and "N cases, C crashes, H hangs".
 
     waiter_campaign.py [--seed S] [--limit MS] [--batch N]
 
-Run by bench/faults/run-waiter under its own X display and Wine session.
+Run by run-waiter (beside this file) under its own X display and Wine
+session.
 """
 import argparse
 import os
@@ -16,9 +17,7 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "measure"))
-import wine  # noqa: E402
-
+BUILD = os.environ["BUILD_DIR"]
 GRACE_S = 10          # the waiter's grace once setup.exe has ended
 JAPANESE = {"LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8"}
 CRASH_CODES = 0xC0000000
@@ -52,15 +51,29 @@ INSTALLERS = [
 ]
 
 
+def windows_path(path):
+    """The Windows form of a Linux path, through Wine's Z: drive."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def built(*names):
+    """The first of the build's files named (paths under the build folder)."""
+    for name in names:
+        if os.path.exists(os.path.join(BUILD, name)):
+            return os.path.join(BUILD, name)
+    sys.exit(f"waiter campaign: none of {names} in {BUILD}; build first")
+
+
 def prepare(folder, ini, installer):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    shutil.copy(wine.build_path("product", "Tarrywin.exe"), os.path.join(folder, "Tarrywin.exe"))
+    shutil.copy(built("Tarrywin.exe"), os.path.join(folder, "Tarrywin.exe"))
     if ini is not None:
         with open(os.path.join(folder, "Tarrywin.INI"), "wb") as f:
             f.write(ini)
     if installer is not None:
-        shutil.copy(wine.build_path("standin_setup.exe"), os.path.join(folder, "setup.exe"))
+        shutil.copy(built(os.path.join("tests", "standin_setup.exe"), "standin_setup.exe"),
+                    os.path.join(folder, "setup.exe"))
         with open(os.path.join(folder, "standin.ini"), "w", newline="\r\n") as f:
             f.write("[standin]\n" + "".join(line + "\n" for line in installer))
 
@@ -82,9 +95,9 @@ def run_batch(cases, limit_s, root):
         folder = os.path.join(root, f"case{number}")
         prepare(folder, ini, installer)
         env = dict(os.environ, **(JAPANESE if locale == "ja" else {}))
-        process = wine.start(wine.windows_path(os.path.join(folder, "Tarrywin.exe")), env=env,
-                             cwd=folder, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                             stderr=subprocess.PIPE)
+        process = subprocess.Popen(["wine", windows_path(os.path.join(folder, "Tarrywin.exe"))],
+                                   env=env, cwd=folder, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         started.append((number, f"{locale}, {ini_name}, {installer_name}", process, time.monotonic()))
     results = []
     deadline = time.monotonic() + limit_s
@@ -117,7 +130,7 @@ def main():
              for locale in ("en", "ja") for ini_name, ini in kinds
              for installer_name, installer in INSTALLERS]
     numbered = list(enumerate(cases, 1))
-    root = wine.build_path("faults", "waiter")
+    root = os.path.join(BUILD, "faults", "waiter")
     results = []
     began = time.monotonic()
     for first in range(0, len(numbered), options.batch):

@@ -5,7 +5,7 @@ any case can be made again on its own."""
 import random
 import struct
 
-from pe_resources import RT_BITMAP, RT_DIALOG, RT_STRING, parse_string_block, string_block
+from resource_rewrite import RT_BITMAP, RT_DIALOG, RT_STRING, parse_string_block, string_block
 
 # locale -> (LANG record the launcher picks, dialog base, script base,
 #            string block, first string id)

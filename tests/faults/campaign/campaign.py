@@ -9,8 +9,9 @@ X11 driver, not of the launcher) is run again, up to twice.
               [--batch K] [--kept DIR] [--dialogs] [--expect-clean]
 
 Case i of seed S is the same whatever else runs (mutations.make_case), so
-"--seed S --case i" replays it. Run by bench/faults/run, which builds the
-programs, and starts an X display and a Wine session first."""
+"--seed S --case i" replays it. Run by run (beside this file), which builds
+the programs and starts an X display and a Wine session first, and by the
+test fault_campaign_slice."""
 import argparse
 import os
 import shutil
@@ -19,7 +20,7 @@ import sys
 import time
 
 import mutations
-from pe_resources import Image
+from resource_rewrite import Image
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BUILD = os.environ["BUILD_DIR"]
@@ -189,7 +190,7 @@ def keep(kept, seed, index, name, description, data, outcome, report):
             f.write(f"  {line}\n")
         for line in report[:20]:
             f.write(f"  | {line}\n")
-        f.write(f"replay: bench/faults/run --no-setup{REPLAY_FAMILY[0]} --seed {seed} --case {index}\n")
+        f.write(f"replay: tests/faults/campaign/run --no-setup{REPLAY_FAMILY[0]} --seed {seed} --case {index}\n")
     return folder
 
 
@@ -213,12 +214,8 @@ def main(argv):
     if args.dialogs:
         REPLAY_FAMILY[0] = " --dialogs"
 
-    setup_exe = os.path.join(BUILD, "product", "SETUP.EXE")
-    if not os.path.exists(setup_exe):
-        setup_exe = os.path.join(BUILD, "SETUP.EXE")
-    driver = os.path.join(BUILD, "bench_driver.exe")
-    if not os.path.exists(driver):
-        driver = os.path.join(BUILD, "tests", "fault_driver.exe")
+    setup_exe = os.path.join(BUILD, "SETUP.EXE")
+    driver = os.path.join(BUILD, "tests", "fault_driver.exe")
     standin = os.path.join(BUILD, "standin_setup.exe")
     if not os.path.exists(standin):
         standin = os.path.join(BUILD, "tests", "standin_setup.exe")

@@ -26,7 +26,7 @@ import traceback
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
-REPO = HERE.parent.parent
+REPO = HERE.parent.parent.parent
 sys.path.insert(0, str(REPO))
 sys.path.insert(0, str(HERE))
 import mutations  # noqa: E402

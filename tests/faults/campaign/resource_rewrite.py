@@ -1,11 +1,17 @@
-"""Rewriting resource data in a copy of a PE image.
+"""PURPOSE: rewriting resource data in a copy of a PE image (read with the
+kit's PE reader).
 
 The resource tree of the original stays where it is; each replaced resource
 gets its new bytes in one added section at the end of the image, and its data
 entry is pointed there. Nothing in the tree moves or is re-sorted, so the
 loader finds every resource exactly as in the original, only with other
 bytes (an empty replacement stands for a resource cut to nothing)."""
+import os
 import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", ".."))
+from authoring.pe_image import PeImage  # noqa: E402
 
 RT_BITMAP, RT_DIALOG, RT_STRING = 2, 5, 6
 _SECTION_ALIGN, _FILE_ALIGN = 0x1000, 0x200
@@ -21,49 +27,19 @@ class Image:
 
     def __init__(self, data):
         self.data = bytearray(data)
-        self.pe = struct.unpack_from("<I", self.data, 0x3C)[0]
-        self.sections, optional_size = struct.unpack_from("<H12xH", self.data, self.pe + 6)
-        self.optional = self.pe + 24
-        self.table = self.optional + optional_size
-        rva = struct.unpack_from("<I", self.data, self.optional + 96 + 2 * 8)[0]
-        self.rsrc_rva, self.rsrc_offset = rva, self._offset_of(rva)
-        self.entries = {}  # (type, name, language) -> offset of the data entry
-        self._walk(0, ())
-
-    def _offset_of(self, rva):
-        for i in range(self.sections):
-            _, vsize, start, raw_size, raw = struct.unpack_from("<8sIIII", self.data,
-                                                                self.table + 40 * i)
-            if start <= rva < start + max(vsize, raw_size):
-                return raw + rva - start
-        raise ValueError(f"RVA {rva:#x} is in no section")
-
-    def _name(self, value):
-        if value & 0x80000000:
-            at = self.rsrc_offset + (value & 0x7FFFFFFF)
-            length = struct.unpack_from("<H", self.data, at)[0]
-            return self.data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
-        return value
-
-    def _walk(self, offset, path):
-        at = self.rsrc_offset + offset
-        named, ids = struct.unpack_from("<HH", self.data, at + 12)
-        for k in range(named + ids):
-            name, target = struct.unpack_from("<II", self.data, at + 16 + 8 * k)
-            key = path + (self._name(name),)
-            if target & 0x80000000:
-                self._walk(target & 0x7FFFFFFF, key)
-            else:
-                self.entries[key] = self.rsrc_offset + target
+        self.headers = PeImage(bytes(data))
+        self.pe = self.headers.pe_offset
+        self.sections = len(self.headers.sections)
+        self.optional = self.headers.optional_offset
+        self.table = self.headers.section_table_offset
+        self.entries = self.headers.resource_entries()  # (type, name, language) -> offset of the data entry
 
     def find(self, rtype, name):
         """The (type, name, language) keys of a resource, every language."""
         return [k for k in self.entries if k[0] == rtype and k[1] == name]
 
     def read(self, key):
-        rva, size = struct.unpack_from("<II", self.data, self.entries[key])
-        at = self._offset_of(rva)
-        return bytes(self.data[at:at + size])
+        return self.headers.resource_data(self.entries[key])
 
     def rewrite(self, replacements):
         """A new image with {key: bytes} replaced; this one is unchanged."""
