@@ -1,4 +1,5 @@
-// PURPOSE: the `e` command: start a program from the disc and wait for it.
+// PURPOSE: the `e` command: start a program from the disc and wait for it
+// (a folder is opened and not waited for).
 #include <windows.h>
 #include "command_failure.h"
 #include "resources/resource_ids.h"
@@ -20,9 +21,12 @@ void RunExecuteCommand(char* text) {
         if (fields.count == 0) return;
         program = ResolveAgainstLauncherDirectory(fields[0]);
         // A program that is not on this disc is skipped without a word.
-        if (GetFileAttributesA(program) == INVALID_FILE_ATTRIBUTES) return;
+        DWORD attributes = GetFileAttributesA(program);
+        if (attributes == INVALID_FILE_ATTRIBUTES) return;
         const char* title = fields.count >= 2 && fields[1][0] != '\0' ? fields[1] : 0;
-        LaunchAndWait(program, title);
+        // A folder opens in the file manager, whose window the user keeps as
+        // long as they like: the script does not wait for it.
+        LaunchAndWait(program, title, (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0);
     });
     Release(program);
     Destroy(fields);

@@ -20,4 +20,7 @@ const DWORD kEndedProgramGraceMs = 10000;
 // failure path too. Otherwise there is no time limit. Raises -14 when memory
 // runs out, or -N when the folder cannot be made current or the shell cannot
 // start the program (Windows error N).
-void LaunchAndWait(const char* programPath, const char* windowTitle);
+// With wait false the call returns as soon as the shell has started the
+// program (or opened the folder or document), whatever windowTitle says,
+// and keeps no handle of what it started.
+void LaunchAndWait(const char* programPath, const char* windowTitle, bool wait);
