@@ -131,3 +131,9 @@ void LaunchAndWait(const char* programPath, const char* windowTitle, bool wait) 
     Release(programDirectory);
     PassOn(code);
 }
+
+#if LAUNCHER_MENU_EXTRAS
+void OpenWithShell(const char* target) {
+    StartAndAwait(target, 0, false);
+}
+#endif
