@@ -11,6 +11,7 @@ the image is complete, so a failed or interrupted run leaves neither.
 import os
 import shutil
 from pathlib import Path
+from .errors import NotOurs  # noqa: F401 (raised and caught as build_folder.NotOurs)
 
 MARK = ".make-disc"
 OUTPUTS = ("resources", "SETUP.EXE", "SETUP.res.o", "Tarrywin.exe", "installers", "disc", "disc.iso",
@@ -19,9 +20,6 @@ PARTIAL = {"disc": "disc.partial", "disc.iso": "disc.iso.partial"}
 # An earlier kit marked nothing, but its resource script says who wrote it.
 OLD_SCRIPT = ("resources/disc.rc", "/* The resources of this disc's SETUP.EXE, written by the authoring kit")
 
-
-class NotOurs(Exception):
-    """The build folder cannot be used; the message says why."""
 
 
 def is_kits(out):

@@ -6,6 +6,8 @@ import os
 import shutil
 from pathlib import Path
 
+from .code_pages import encoding
+
 AUTORUN = b"[autorun]\r\nopen=SETUP.EXE\r\nicon=SETUP.EXE\r\n"
 
 
@@ -22,7 +24,7 @@ def ini_value(text):
 
 
 def tarrywin_ini(title, code_page):
-    return f"[CHECK]\r\nSTRING={ini_value(title)}\r\n".encode(f"cp{code_page}")
+    return f"[CHECK]\r\nSTRING={ini_value(title)}\r\n".encode(encoding(code_page))
 
 
 def standin_ini(template, title, code_page):
@@ -38,7 +40,7 @@ def standin_ini(template, title, code_page):
             placed = True
     if not placed:
         out += ["[standin]", "title=" + ini_value(title)]
-    return ("\r\n".join(out) + "\r\n").encode(f"cp{code_page}")
+    return ("\r\n".join(out) + "\r\n").encode(encoding(code_page))
 
 
 def clear(folder):

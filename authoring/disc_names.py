@@ -8,6 +8,7 @@ import os
 from dataclasses import dataclass
 from typing import Optional
 
+from .code_pages import encodes
 from .disc_folder import tarrywin_ini
 
 DEVICES = ({"con", "prn", "aux", "nul"} | {f"com{i}" for i in range(1, 10)}
@@ -169,9 +170,7 @@ def check_copies(disc, found, problems):
                 bad = []
                 for e in copied:
                     try:
-                        e.path.encode(f"cp{code_page}")
-                    except UnicodeEncodeError:
-                        if e.path not in bad:
+                        if not encodes(e.path, code_page) and e.path not in bad:
                             bad.append(e.path)
                     except LookupError:
                         break           # reported with the language

@@ -18,10 +18,8 @@ import tempfile
 
 from authoring.iso_image import build_epoch, make_iso
 from authoring.signing import SigningError, is_signed, strip_signature
+from .errors import DiscOriginError  # noqa: F401 (raised and caught as disc_origin.DiscOriginError)
 
-
-class DiscOriginError(Exception):
-    """The disc image could not be read; the message says why."""
 
 
 def volume_id(iso: pathlib.Path) -> str:

@@ -13,6 +13,7 @@ import subprocess
 from PIL import Image, ImageDraw, ImageFont
 
 from . import palette
+from .errors import NoFont  # noqa: F401 (raised and caught as drawing.NoFont)
 
 DRAWING_VERSION = 2
 FONT_FILES = ("/usr/share/fonts/truetype/liberation/LiberationSans-{}.ttf",
@@ -22,9 +23,6 @@ NAVY, DEEP, MID = (0x00, 0x00, 0x33), (0x00, 0x33, 0x66), (0x33, 0x66, 0x99)
 GOLD, WHITE, INK, GREY = (0xFF, 0xCC, 0x00), (0xFF, 0xFF, 0xFF), (0x00, 0x00, 0x33), (0x44, 0x44, 0x44)
 PALE = (0xCC, 0xCC, 0xFF)
 
-
-class NoFont(Exception):
-    pass
 
 
 def needs_other_font(text):

@@ -14,15 +14,14 @@ import pathlib
 import subprocess
 import sys
 
+from . import locations
+from .errors import IsoImageError  # noqa: F401 (raised and caught as iso_image.IsoImageError)
+
 # When neither SOURCE_DATE_EPOCH nor git can say when the sources were made
 # (a tarball without history), every build still gets the same dates.
 FALLBACK_EPOCH = 946684800   # 2000-01-01 00:00:00 UTC
 
-REPO_ROOT = pathlib.Path(__file__).resolve().parent.parent
 
-
-class IsoImageError(Exception):
-    """The image could not be made; the message says why."""
 
 
 def build_epoch(repo_root: pathlib.Path | None = None) -> int:
@@ -34,7 +33,7 @@ def build_epoch(repo_root: pathlib.Path | None = None) -> int:
             raise IsoImageError(
                 f"SOURCE_DATE_EPOCH must be a number of seconds since 1970, not {value!r}")
         return int(value)
-    root = pathlib.Path(repo_root) if repo_root is not None else REPO_ROOT
+    root = pathlib.Path(repo_root) if repo_root is not None else locations.REPO
     try:
         run = subprocess.run(["git", "-C", str(root), "log", "-1", "--format=%ct", "HEAD"],
                              capture_output=True, text=True, timeout=30)
@@ -119,7 +118,7 @@ def write_epoch_stamp(stamp: pathlib.Path) -> None:
 
 if __name__ == "__main__":
     if len(sys.argv) != 3 or sys.argv[1] != "--epoch-stamp":
-        sys.exit("usage: iso_image.py --epoch-stamp FILE")
+        sys.exit("usage: python3 -m authoring.iso_image --epoch-stamp FILE")
     try:
         write_epoch_stamp(pathlib.Path(sys.argv[2]))
     except IsoImageError as error:

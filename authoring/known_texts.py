@@ -14,7 +14,7 @@ MESSAGE_KEYS = ("nt_required", "old_windows", "launch_failed", "copy_failed")
 
 @dataclass(frozen=True)
 class BuiltIn:
-    tag: str                  # the usual short key, as the README's table lists it
+    tag: str                  # the usual short key, as docs/manifest.md's table lists it
     name: str
     primary_id: int
     sublanguage_id: int

@@ -1,8 +1,9 @@
 """The limits of what a disc can hold, checked before anything is written:
 texts (characters, lengths), numbers that the resources store in 16 bits or
-fewer, buttons on the menu, and unique keys and ids. The README lists them.
+fewer, buttons on the menu, and unique keys and ids. docs/manifest.md lists them.
 """
 from . import layout
+from .code_pages import encoding
 from .sources import MAX_BACKGROUND
 
 MAX_LINE = 1000          # characters of a one-line text (label, caption, title, ...)
@@ -73,7 +74,7 @@ def other_texts(disc):
             yield f"component[{j}].title.{lang}", text, False
 
 
-def check_texts(disc, problems):
+def check_text_limits(disc, problems):
     for source in (language_texts, button_texts, other_texts):
         for key, text, multiline in source(disc):
             check_text(problems, key, text, multiline)
@@ -90,7 +91,7 @@ def check_texts(disc, problems):
             if title is None:
                 continue
             try:
-                size = len(title.encode(f"cp{lang.code_page}", errors="replace"))
+                size = len(title.encode(encoding(lang.code_page), errors="replace"))
             except LookupError:
                 continue
             if size > MAX_WINDOW_TITLE:
@@ -154,7 +155,7 @@ def check_drawn_positions(disc, problems):
 
 
 def check(disc, problems):
-    check_texts(disc, problems)
+    check_text_limits(disc, problems)
     check_numbers(disc, problems)
     check_buttons(disc, problems)
     check_unique(disc, problems)

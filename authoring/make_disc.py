@@ -1,4 +1,5 @@
-"""scripts/make-disc: one disc from its manifest.
+"""PURPOSE: make-disc's command line (scripts/make-disc and the installed
+kit's make-disc): one disc from its manifest, by the pipeline in build.py.
 
     make-disc path/to/disc.toml [--preview] [--no-image] [--build-dir DIR]
         [--programs programs.txt]
@@ -12,7 +13,7 @@ walkthrough.json. --preview only writes a picture of each language's menu
 (DIR/preview/menu-<language>.png); --no-image leaves out disc.iso.
 
 SETUP.EXE is the kit's prebuilt launcher with the disc's resources written
-in (setup_program.py); no compiler, linker or shell is involved, and every
+in (setup_exe.py); no compiler, linker or shell is involved, and every
 program the kit starts (xorriso, osslsigncode, git) gets its arguments as a
 list. Without xorriso the disc folder is still built, and make-disc says so.
 
@@ -21,129 +22,13 @@ Every date the image and the signatures record is the build's epoch
 bytes; the last lines give the sha256 of each program and of the image.
 """
 import argparse
-import hashlib
-import os
-import shutil
 import sys
 from pathlib import Path
 
-from . import (app_manifest, build_folder, disc_folder, drawing, iso_image, layout, limits, nsis,
-               palette, preview, programs, resource_script, sources, walkthrough_plan)
-from .setup_program import write_setup
-from .reader import read_disc
-from .validation import validate
-
-REPO = Path(__file__).resolve().parent.parent
-IN_CHECKOUT = (REPO / "CMakeLists.txt").is_file() and (REPO / "launcher").is_dir()
-NO_XORRISO = ("no image: xorriso is not installed, so only the disc folder was built; "
-              "install xorriso (Debian and Ubuntu: apt install xorriso) for disc.iso")
-NO_OSSLSIGNCODE = ("not signed: osslsigncode is not installed and the manifest asks for signed "
-                   "programs, so nothing was built; install osslsigncode (Debian and Ubuntu: "
-                   "apt install osslsigncode), or build with --unsigned")
-
-
-def say(text):
-    print(f"make-disc: {text}", flush=True)
-
-
-def load(manifest, overrides=None):
-    """(Disc, None) or (None, report of every mistake)."""
-    disc, problems = read_disc(manifest, overrides)
-    if disc is not None:
-        # The checks also run over a manifest the reader found mistakes in, so
-        # that one run lists them all; a check that cannot make sense of what
-        # the reader could not read waits for those mistakes to be fixed, and
-        # the others still run.
-        misread = bool(problems)
-        for check in (layout.plan, validate, limits.check, sources.check):
-            try:
-                check(disc, problems)
-            except (KeyError, AttributeError, TypeError, ValueError, StopIteration, IndexError):
-                if not misread:
-                    raise
-        if not problems:
-            drawing.check_fonts(disc, problems)
-    if problems:
-        return None, problems.report(Path(manifest))
-    return disc, None
-
-
-def prepare_pictures(disc, resources):
-    """Each language's bitmaps in the launcher's palette, under resources/;
-    returns {language key: {"background" or button number: file name}}."""
-    names, converted = {}, {}
-    for lang in disc.languages:
-        if lang.background is None:
-            sources, drawn = drawing.ensure_drawn(disc, lang)
-            if drawn:
-                say(f"drew the {lang.name} pictures into {disc.pictures_folder}")
-        else:
-            sources = {"background": lang.background}
-            sources.update({b.number: b.pictures[lang.key] for b in disc.buttons})
-        names[lang.key] = {}
-        for key, source in sources.items():
-            name = f"{lang.key}_{'background' if key == 'background' else f'button{key}'}.bmp"
-            if source not in converted:
-                # Languages often share a picture: it is converted once.
-                from PIL import Image
-                with Image.open(source) as image:
-                    converted[source] = palette.bmp_bytes(image)
-            (resources / name).write_bytes(converted[source])
-            names[lang.key][key] = name
-    return names
-
-
-def write_resources(disc, resources):
-    resources.mkdir(parents=True, exist_ok=True)
-    names = prepare_pictures(disc, resources)
-    (resources / "palette.bin").write_bytes(palette.palette_bytes())
-    shutil.copyfile(disc.icon, resources / "launcher.ico")
-    (resources / "setup.manifest").write_text(app_manifest.application_manifest(disc.product),
-                                              encoding="utf-8", newline="\n")
-    files = {"palette": "palette.bin", "icon": "launcher.ico", "manifest": "setup.manifest"}
-    files.update(names)
-    script = resources / "disc.rc"
-    script.write_text(resource_script.resource_script(disc, files), encoding="utf-8", newline="\n")
-    return script, names
-
-
-def sign(disc, paths, epoch, unsigned=False):
-    if unsigned:
-        say("not signed: --unsigned")
-        return
-    if disc.signing.certificate is None:
-        say("not signed: no certificate")
-        return
-    # osslsigncode is needed only by a disc that is signed.
-    if shutil.which("osslsigncode") is None:
-        raise programs.BuildError(NO_OSSLSIGNCODE)
-    from . import signing
-    try:
-        # The signing time is the epoch, so a signed disc is reproducible
-        # too (unless a time-stamp server adds its own time).
-        signing.sign_programs(paths, signing.SigningSettings(
-            certificate=disc.signing.certificate, password_env=disc.signing.password_env,
-            timestamp_url=disc.signing.timestamp_url), signing_time=epoch)
-    except signing.SigningError as error:
-        raise programs.BuildError(f"signing failed: {error}") from error
-    say(f"signed {', '.join(p.name for p in paths)} with {disc.signing.certificate}")
-
-
-def sha256(path):
-    digest = hashlib.sha256()
-    with open(path, "rb") as data:
-        for block in iter(lambda: data.read(1 << 20), b""):
-            digest.update(block)
-    return digest.hexdigest()
-
-
-def disc_programs(folder):
-    """SETUP.EXE and every Tarrywin.exe on the disc, in a fixed order."""
-    found = [folder / "SETUP.EXE"]
-    for here, dirs, files in os.walk(folder):
-        dirs.sort()
-        found += [Path(here, name) for name in sorted(files) if name == "Tarrywin.exe"]
-    return found
+from . import build, build_folder, drawing, iso_image, locations, nsis, preview, programs
+from .build import load, say, sha256, disc_programs, withdraw_earlier_image, write_resources
+from .errors import exit_code
+from .locations import IN_CHECKOUT, REPO
 
 
 def print_hashes(folder, iso):
@@ -157,20 +42,6 @@ def print_hashes(folder, iso):
             print(f"sha256 {key[1]}  {path.relative_to(folder).as_posix()}")
     if iso.is_file():
         print(f"sha256 {sha256(iso)}  {iso.name}")
-
-
-def withdraw_earlier_image(out, protected):
-    """After a refusal, an earlier run's image and disc folder would look like
-    this run's: they go, where the build folder is the kit's."""
-    try:
-        build_folder.check(out, protected)
-    except build_folder.NotOurs:
-        return
-    if out.is_dir() and build_folder.is_kits(out):
-        old = [name for name in ("disc.iso", "disc", "walkthrough.json") if os.path.lexists(out / name)]
-        build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc"))
-        if old:
-            say(f"removed the earlier {', '.join(old)} from {out}, which this run did not make")
 
 
 def main(argv=None):
@@ -202,8 +73,7 @@ def main(argv=None):
                  "timestamp_url": args.timestamp_url, "unsigned": args.unsigned}
     disc, report = load(args.manifest, overrides)
     root = Path(args.manifest).resolve().parent
-    default_out = REPO / "build" / "discs" / root.name if IN_CHECKOUT else root / "build"
-    out = (args.build_dir or default_out).resolve()
+    out = (args.build_dir or locations.disc_build_folder(root)).resolve()
     protected = {"the manifest's folder": root, "the checkout" if IN_CHECKOUT else "the kit's own folder": REPO,
                  "the home folder": Path.home()}
     if report:
@@ -242,45 +112,18 @@ def main(argv=None):
         for path in preview.write_previews(disc, full, out / "preview"):
             say(f"preview {path}")
         return 0
-    unfinished = out / build_folder.PARTIAL["disc"]
     try:
         recipe = programs.read_recipe(args.programs or programs.default_programs())
-        setup = out / "SETUP.EXE"
-        write_setup(recipe["launcher"], script, setup)
-        waiter = out / "Tarrywin.exe"
-        shutil.copyfile(recipe["waiter"], waiter)
-        sign(disc, [setup, waiter], epoch, args.unsigned)
-        built = {}
-        for component in disc.components:
-            for lang, given in list(component.installers.items()):
-                if given.is_file() and given.suffix.lower() == ".nsi":
-                    if given not in built:
-                        built[given] = nsis.build(given, out / "installers" / f"{component.id}-{len(built) + 1}")
-                        say(f"{given}: built into {built[given] / 'setup.exe'}")
-                    component.installers[lang] = built[given]
-        if not recipe["standin"] and any(lang.key not in c.installers for c in disc.components
-                                         for lang in disc.languages):
-            raise programs.BuildError("the stand-in installer is not among the programs "
-                                      "(a build with the tests off); give each component an installer")
-        standins = disc_folder.lay_out(disc, unfinished, setup, waiter, recipe["standin"])
-        for path in standins:
-            say(f"{path}: no installer given, the demo stand-in stands in for it")
-        if args.no_image:
-            say("no image: --no-image")
-        elif shutil.which("xorriso") is None:
-            say(NO_XORRISO)
-        else:
-            try:
-                iso_image.make_iso(unfinished, iso, disc.volume_id, epoch)
-            except iso_image.IsoImageError as error:
-                raise programs.BuildError(f"making {iso.name}: {error}") from error
-        build_folder.finish(out, "disc")
-        walkthrough_plan.write(disc, out / "walkthrough.json", folder, iso)
+        setup, folder, iso = build.assemble(disc, out, recipe, script, epoch, args.unsigned, args.no_image)
     except (programs.BuildError, nsis.NsisError, OSError) as error:
         print(f"make-disc: {error}", file=sys.stderr)
         build_folder.remove_old(out, ("disc.iso", "walkthrough.json", "disc"))
-        return 1
+        return exit_code("make-disc", error)
     made = [setup, folder] + ([iso] if iso.is_file() else [])
     say(f"{disc.name}: {', '.join(map(str, made))} and {out / 'walkthrough.json'}")
     print_hashes(folder, iso)
     return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

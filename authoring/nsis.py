@@ -5,10 +5,8 @@ script sets no OutFile; the kit names the output."""
 import shutil
 import subprocess
 from pathlib import Path
+from .errors import NsisError  # noqa: F401 (raised and caught as nsis.NsisError)
 
-
-class NsisError(Exception):
-    """The script could not be built; the message quotes makensis."""
 
 
 def build(script: Path, folder: Path) -> Path:

@@ -10,14 +10,12 @@ section's flags are those the linker gives a resource section.
 import array
 import struct
 import sys
+from .errors import PeError  # noqa: F401 (raised and caught as pe_writer.PeError)
 
 RESOURCE_DIRECTORY = 2
 SECTION_FLAGS = 0xC0000040      # initialized data, readable, writable
 DATA_ALIGNMENT = 8
 
-
-class PeError(Exception):
-    """The prebuilt launcher is not a program the kit can add resources to."""
 
 
 def align(value, alignment):

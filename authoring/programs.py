@@ -12,16 +12,11 @@ built first with CMake.
 import subprocess
 from pathlib import Path
 
-HERE = Path(__file__).resolve().parent
-REPO = HERE.parent
-PREBUILT = HERE / "prebuilt" / "programs.txt"
-DEFAULT_BUILD = REPO / "build" / "default"
+from .locations import CHECKOUT_BUILD, IN_CHECKOUT, PREBUILT_PROGRAMS, REPO
+from .errors import BuildError  # noqa: F401 (raised and caught as programs.BuildError)
 TARGETS = ["launcher_prebuilt", "Tarrywin", "standin_installer"]
 KEYS = ("launcher", "waiter", "standin", "walkthrough")
 
-
-class BuildError(Exception):
-    pass
 
 
 def run(command, what):
@@ -33,7 +28,7 @@ def run(command, what):
 
 def read_recipe(path):
     """{key: Path or None} from a programs.txt; a key without a path (the
-    stand-in in a build without tests) is None."""
+    stand-in in a programs.txt that names none) is None."""
     path = Path(path)
     try:
         text = path.read_text(encoding="utf-8")
@@ -50,10 +45,10 @@ def read_recipe(path):
     return recipe
 
 
-def build_programs(build_dir=DEFAULT_BUILD):
+def build_programs(build_dir=CHECKOUT_BUILD):
     """Configures (once) and builds the prebuilt programs in the checkout;
     returns the path of programs.txt."""
-    if not (REPO / "CMakeLists.txt").is_file():
+    if not IN_CHECKOUT:
         raise BuildError("this kit carries no prebuilt programs and is not in a checkout "
                          "that could build them; install the kit's package")
     if not (build_dir / "CMakeCache.txt").is_file():
@@ -64,4 +59,4 @@ def build_programs(build_dir=DEFAULT_BUILD):
 
 def default_programs():
     """The installed kit's programs, else a build of this checkout."""
-    return PREBUILT if PREBUILT.is_file() else build_programs()
+    return PREBUILT_PROGRAMS if PREBUILT_PROGRAMS.is_file() else build_programs()

@@ -12,6 +12,7 @@ from the script's folder and never named to any other program.
 import re
 import struct
 from pathlib import Path
+from .errors import ScriptError  # noqa: F401 (raised and caught as rc_compiler.ScriptError)
 
 RT_ICON, RT_BITMAP, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 2, 5, 6, 14, 16
 TYPES = {"BITMAP": RT_BITMAP, "ICON": RT_ICON}
@@ -47,10 +48,6 @@ CONTROLS = {
 CHILD_VISIBLE = 0x40000000 | 0x10000000
 ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "a": "\a", "\\": "\\", '"': '"'}
 
-
-class ScriptError(Exception):
-    """The script holds something this compiler does not read; the message
-    names the file and line."""
 
 
 TOKEN = re.compile(r'''

@@ -9,13 +9,11 @@ import re
 import tomllib
 from pathlib import Path
 
-from . import commands, geometry, known_texts
+from . import code_pages, commands, geometry, known_texts
+from .locations import KIT, default_icon
 from .model import (Button, Component, Disc, Geometry, Language, Message, Product,
                     Signing, Step)
 from .problems import Problems
-
-KIT = Path(__file__).resolve().parent
-REPO = KIT.parent
 
 PRODUCT_KEYS = ("name", "version", "company", "copyright", "description")
 LANGUAGE_KEYS = ("key", "name", "primary_id", "sublanguage_id", "code_page", "default", "locale",
@@ -158,7 +156,7 @@ class Reader:
                                  fix="add the language's ANSI code page, e.g. code_page = 1252")
             if code_page is not None:
                 try:
-                    codecs.lookup(f"cp{code_page}")
+                    codecs.lookup(code_pages.encoding(code_page))
                 except LookupError:
                     self.problems.add(f"{key}.code_page", f"{code_page} is not a code page the kit knows")
                     code_page = None
@@ -430,13 +428,6 @@ class Reader:
             signing=self.signing(data))
         assign_bases(disc)
         return disc
-
-
-def default_icon():
-    """The launcher's own icon: carried inside the installed kit, taken from
-    the launcher's resources in a checkout."""
-    carried = KIT / "resources" / "launcher.ico"
-    return carried if carried.is_file() else REPO / "launcher" / "resources" / "launcher.ico"
 
 
 def assign_bases(disc):

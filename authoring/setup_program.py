@@ -1,5 +1,4 @@
-"""A disc's SETUP.EXE: a copy of the prebuilt launcher with the disc's
-resources, compiled from the resource script the kit writes for it.
+"""PURPOSE: the command that makes only a disc's SETUP.EXE.
 
     python3 -m authoring.setup_program disc.toml LAUNCHER OUTPUT [--work DIR]
 
@@ -11,28 +10,12 @@ import sys
 import tempfile
 from pathlib import Path
 
-from . import pe_writer, rc_compiler
+from .build import load, write_resources
 from .programs import BuildError
-
-
-def write_setup(launcher, script, output):
-    """Writes output: the launcher with the resources of the script."""
-    try:
-        resources = rc_compiler.compile_script(script)
-        program = pe_writer.with_resources(Path(launcher).read_bytes(), resources)
-    except rc_compiler.ScriptError as error:
-        raise BuildError(f"compiling the resources: {error}") from None
-    except pe_writer.PeError as error:
-        raise BuildError(f"{launcher}: {error}") from None
-    except OSError as error:
-        raise BuildError(f"cannot read {launcher}: {error.strerror}") from None
-    partial = Path(output).with_name(Path(output).name + ".part")
-    partial.write_bytes(program)
-    partial.replace(output)
+from .setup_exe import write_setup
 
 
 def main(argv=None):
-    from .make_disc import load, write_resources
     parser = argparse.ArgumentParser(prog="setup_program", description="Makes a disc's SETUP.EXE only.")
     parser.add_argument("manifest", type=Path)
     parser.add_argument("launcher", type=Path, help="the prebuilt launcher")

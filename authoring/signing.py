@@ -17,10 +17,8 @@ import subprocess
 import tempfile
 
 from authoring.iso_image import IsoImageError, build_epoch
+from .errors import SigningError  # noqa: F401 (raised and caught as signing.SigningError)
 
-
-class SigningError(Exception):
-    """A program could not be signed or verified; the message says why."""
 
 
 @dataclasses.dataclass

@@ -5,6 +5,7 @@ import os
 import re
 
 from . import commands, disc_names
+from .code_pages import encodes, encoding, unwritable_characters
 
 # Joliet names: up to 64 characters, none of these; the plain ISO 9660 tree
 # gets 8.3 names made by xorriso, which Windows does not read.
@@ -14,22 +15,9 @@ MAX_DEPTH = 7        # ISO 9660: eight levels, the root among them
 RANGE = 100          # each language owns B .. B + 99 of every type
 
 
-def encodes(text, code_page):
-    try:
-        text.encode(f"cp{code_page}")
-        return True
-    except UnicodeEncodeError:
-        return False
-
-
 def unwritable(texts, code_page):
     """The characters of texts that code_page lacks, each once, quoted."""
-    seen = []
-    for text in texts:
-        for ch in text:
-            if ch not in seen and not encodes(ch, code_page):
-                seen.append(ch)
-    return ", ".join(repr(ch) for ch in seen)
+    return ", ".join(repr(ch) for ch in unwritable_characters(texts, code_page))
 
 
 def nearest_entry(name, entries, is_dir=None):
@@ -54,32 +42,14 @@ def bad_name(segment):
 
 def disc_entries(disc):
     """Every file and folder the disc will hold, as lower-case backslash paths
-    mapped to whether each is a folder."""
-    entries = {"setup.exe": False, "autorun.inf": False}
-
-    def add(path, is_dir):
-        parts = path.lower().split("\\")
+    mapped to whether each is a folder: disc_names.entries, the one model of
+    the disc's entries, with each entry's folders."""
+    entries = {}
+    for entry in disc_names.entries(disc):
+        parts = entry.path.lower().split("\\")
         for i in range(1, len(parts)):
             entries["\\".join(parts[:i])] = True
-        entries[path.lower()] = is_dir
-
-    if disc.files and disc.files.is_dir():
-        for here, dirs, names in os.walk(disc.files):
-            rel = os.path.relpath(here, disc.files)
-            for name in dirs + names:
-                path = name if rel == "." else os.path.join(rel, name)
-                add(path.replace(os.sep, "\\"), name in dirs)
-    for component in disc.components:
-        for lang, folder in component.folders.items():
-            for name in ("tarrywin.exe", "tarrywin.ini", "setup.exe"):
-                add(folder + "\\" + name, False)
-            installer = component.installers.get(lang)
-            if installer and installer.is_dir():
-                for here, dirs, names in os.walk(installer):
-                    rel = os.path.relpath(here, installer)
-                    for name in dirs + names:
-                        path = name if rel == "." else os.path.join(rel, name)
-                        add(folder + "\\" + path.replace(os.sep, "\\"), name in dirs)
+        entries[entry.path.lower()] = entry.is_dir
     return entries
 
 
@@ -122,7 +92,7 @@ def check_ids(disc, problems):
         controls[b.control_id] = b.number
 
 
-def check_texts(disc, problems):
+def check_code_pages(disc, problems):
     for i, lang in enumerate(disc.languages, 1):
         key = f"language[{i}]"
         cp = lang.code_page
@@ -246,7 +216,7 @@ def check_commands(disc, problems):
                 text = commands.command_text(step, disc, lang)
                 if text is None:
                     problems.add(key, "its fields use every separator the kit knows")
-                elif len(text.encode(f"cp{lang.code_page}")) > commands.STRING_LIMIT:
+                elif len(text.encode(encoding(lang.code_page))) > commands.STRING_LIMIT:
                     problems.add(key, f"the command is longer than {commands.STRING_LIMIT} bytes in "
                                  f"{lang.name}; shorten its paths")
                     break
@@ -254,7 +224,7 @@ def check_commands(disc, problems):
 
 def validate(disc, problems):
     check_ids(disc, problems)
-    check_texts(disc, problems)
+    check_code_pages(disc, problems)
     check_names(disc, problems)
     check_sources(disc, problems)
     check_commands(disc, problems)

@@ -21,7 +21,7 @@ standin=${DISC_KIT_STANDIN}
 walkthrough=${DISC_KIT_WALKTHROUGH}
 ")
 
-# Signing every disc's programs (README, "Signed and reproducible discs"):
+# Signing every disc's programs (docs/release.md):
 # these override a manifest's [signing] table. The certificate's password
 # stays in the environment variable named here, never in the build files.
 set(DISC_SIGN_CERTIFICATE "" CACHE FILEPATH "PKCS#12 code-signing certificate for every disc's programs")
@@ -46,8 +46,8 @@ file(CONFIGURE OUTPUT ${DISC_KIT_SIGNING_STAMP} CONTENT "${DISC_KIT_SIGNING}\n" 
 # changed. The stamp is rewritten only when the epoch changes.
 set(DISC_KIT_EPOCH_STAMP ${PROJECT_BINARY_DIR}/disc-kit/epoch.txt)
 add_custom_target(disc_epoch
-    COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/authoring/iso_image.py
-        --epoch-stamp ${DISC_KIT_EPOCH_STAMP}
+    COMMAND /usr/bin/python3 -m authoring.iso_image --epoch-stamp ${DISC_KIT_EPOCH_STAMP}
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     BYPRODUCTS ${DISC_KIT_EPOCH_STAMP}
     COMMENT "The build's epoch (SOURCE_DATE_EPOCH or the commit time)"
     VERBATIM)
@@ -62,7 +62,7 @@ function(add_disc)
     endif()
     get_filename_component(folder ${D_MANIFEST} DIRECTORY)
     file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${folder}/*)
-    file(GLOB kit CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/authoring/*.py)
+    file(GLOB kit CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/authoring/*.py ${PROJECT_SOURCE_DIR}/authoring/walkthrough/*.py)
     add_custom_command(OUTPUT ${D_OUTPUT}/disc.iso ${D_OUTPUT}/disc/SETUP.EXE
         COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/scripts/make-disc ${D_MANIFEST}
             --build-dir ${D_OUTPUT} --programs ${PROJECT_BINARY_DIR}/disc-kit/programs.txt

@@ -10,7 +10,6 @@ as its date, so the same sources and programs give the same wheel.
 import base64
 import hashlib
 import os
-import re
 import sys
 import tomllib
 import zipfile
@@ -19,13 +18,6 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 PACKAGE = "authoring"
 PACKAGE_FILES = ("*.py", "*.ini")
-# The checkout's walk-through (scripts/check-disc and what it runs), carried
-# as it is under authoring/walkthrough/ for the check-disc command; True:
-# started as a program. The modules of scripts/ that these import come along
-# (walkthrough_files).
-WALKTHROUGH = {"scripts/check-disc": True, "scripts/wine-env": False, "scripts/wine-prefix": True,
-               "scripts/bmp-to-png": True, "tests/disc/check_disc.py": True}
-IMPORT = re.compile(r"^\s*(?:from\s+(\w+)\s+import|import\s+(\w+))", re.M)
 # Files of the checkout that an installed kit falls back on (the default icon).
 RESOURCES = {"launcher/resources/launcher.ico": "resources/launcher.ico"}
 PREBUILT = {"launcher": "launcher.exe", "waiter": "Tarrywin.exe", "standin": "standin.exe",
@@ -59,20 +51,6 @@ def metadata(meta):
 def entry_points(meta):
     lines = ["[console_scripts]"] + [f"{k} = {v}" for k, v in meta.get("scripts", {}).items()]
     return "\n".join(lines) + "\n"
-
-
-def walkthrough_files():
-    """{path in the checkout: started as a program} of the walk-through: the
-    fixed files and every scripts/ module they import, and theirs."""
-    files, pending = dict(WALKTHROUGH), [name for name in WALKTHROUGH if name != "scripts/wine-env"]
-    while pending:
-        text = (ROOT / pending.pop()).read_text(encoding="utf-8", errors="replace")
-        for match in IMPORT.finditer(text):
-            module = f"scripts/{match.group(1) or match.group(2)}.py"
-            if (ROOT / module).is_file() and module not in files:
-                files[module] = False
-                pending.append(module)
-    return files
 
 
 def programs_file(config_settings):
@@ -118,16 +96,15 @@ def wheel_entries(config_settings=None):
     meta = project()
     dist = f"{distribution_name(meta['name'])}-{meta['version']}"
     entries = {}
+    # The package as it is in the checkout, its subfolders included.
     for pattern in PACKAGE_FILES:
-        for path in sorted((ROOT / PACKAGE).glob(pattern)):
-            entries[f"{PACKAGE}/{path.name}"] = path.read_bytes()
+        for path in sorted((ROOT / PACKAGE).rglob(pattern)):
+            if "__pycache__" not in path.parts:
+                entries[path.relative_to(ROOT).as_posix()] = path.read_bytes()
     for name, data in prebuilt_programs(programs_file(config_settings)).items():
         entries[f"{PACKAGE}/prebuilt/{name}"] = data
     for source, name in RESOURCES.items():
         entries[f"{PACKAGE}/{name}"] = (ROOT / source).read_bytes()
-    walkthrough = walkthrough_files()
-    for name in sorted(walkthrough):
-        entries[f"{PACKAGE}/walkthrough/{name}"] = (ROOT / name).read_bytes()
     info = f"{dist}.dist-info"
     entries[f"{info}/METADATA"] = metadata(meta).encode()
     entries[f"{info}/WHEEL"] = (b"Wheel-Version: 1.0\nGenerator: disc-kit wheel_backend\n"
@@ -141,16 +118,13 @@ def wheel_entries(config_settings=None):
 
 def build_wheel(wheel_directory, config_settings=None, metadata_directory=None):
     name, entries = wheel_entries(config_settings)
-    walkthrough = walkthrough_files()
     date = epoch_date()
     target = Path(wheel_directory) / name
     partial = target.with_name(name + ".part")
     with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as wheel:
         for entry, data in entries.items():
             info = zipfile.ZipInfo(entry, date_time=date)
-            executable = entry.startswith(f"{PACKAGE}/walkthrough/") and walkthrough.get(
-                entry.split("/", 2)[2], False)
-            info.external_attr = (0o100755 if executable else 0o100644) << 16
+            info.external_attr = 0o100644 << 16
             info.compress_type = zipfile.ZIP_DEFLATED
             wheel.writestr(info, data)
     partial.replace(target)

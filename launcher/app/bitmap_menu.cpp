@@ -1,6 +1,8 @@
 // PURPOSE: loading the menu's resources and running it as a modal dialog.
 #include "app/bitmap_menu.h"
+#include "app/dialog_template.h"
 #include "app/menu_dialog.h"
+#include "app/menu_options.h"
 #include "app/resource_lookup.h"
 #include "resources/resource_ids.h"
 #include "runtime/error_frame.h"
@@ -19,7 +21,11 @@ const uint32_t kButtonEntrySize = 8;
 // missing picture is never shown. A missing record, or one shorter than its
 // count says, stops the menu the same way.
 void LoadButtons(BitmapMenu& menu) {
+#if LAUNCHER_MENU_EXTRAS
+    ResourceBytes found = FindResourceBytes(MAKEINTRESOURCEA(menu.pictureSet & 0xFFFF), "BUTTON");
+#else
     ResourceBytes found = FindResourceBytes(MAKEINTRESOURCEA(menu.dialogId & 0xFFFF), "BUTTON");
+#endif
     if (!found.data || found.size < 2) RaiseError(kQuietStop);
     const BYTE* record = static_cast<const BYTE*>(found.data);
     int32_t count = ReadInt16(record);
@@ -35,13 +41,43 @@ void LoadButtons(BitmapMenu& menu) {
         if (!button.bitmap.IsLoaded()) RaiseError(kQuietStop);
         Append(menu.buttons, button);
     }
+#if LAUNCHER_MENU_EXTRAS
+    // The names (the menu's title, then each button's label) follow the
+    // entries; a record whose last byte ends no text holds none.
+    const char* end = reinterpret_cast<const char*>(record) + found.size;
+    menu.names = end[-1] == 0 ? reinterpret_cast<const char*>(record + 2 + kButtonEntrySize * (count > 0 ? count : 0))
+                              : end;
+    menu.namesEnd = end;
+#endif
 }
+
+#if LAUNCHER_MENU_EXTRAS
+// The 2x set (background, button record and its bitmaps at B + 50) on a
+// screen of 144 DPI or more, when the disc has one. The process first tells
+// Windows it draws for the real DPI, or Windows would stretch the menu.
+int32_t ChoosePictureSet(int32_t dialogId, uint32_t options) {
+    if (!(options & kMenuHidpi)) return dialogId;
+    FARPROC aware = GetProcAddress(GetModuleHandleA("user32"), "SetProcessDPIAware");   // Vista
+    if (aware) aware();
+    HDC screen = GetDC(NULL);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(NULL, screen);
+    return dpi >= 144 ? dialogId + 50 : dialogId;
+}
+#endif
 
 }  // namespace
 
 BitmapMenu::BitmapMenu(int32_t dialogId, ConfirmCallback confirm)
     : dialogId(dialogId), confirm(confirm) {
+#if LAUNCHER_MENU_EXTRAS
+    options = MenuOptions();
+    pictureSet = ChoosePictureSet(dialogId, options);
+    hover = 0;
+    background.Load(static_cast<uint32_t>(pictureSet));
+#else
     background.Load(static_cast<uint32_t>(dialogId));
+#endif
     InitArray(buttons);
 }
 
@@ -49,8 +85,7 @@ INT_PTR BitmapMenu::Run() {
     palette.Load(PALETTE_NAME);
     if (!background.IsLoaded()) RaiseError(kQuietStop);
     LoadButtons(*this);
-    return DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(dialogId & 0xFFFF),
-                           NULL, MenuDialogProc, reinterpret_cast<LPARAM>(this));
+    return ShowDialogTemplate(dialogId, NULL, MenuDialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 void BitmapMenu::TearDown() {

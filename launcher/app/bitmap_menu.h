@@ -29,6 +29,13 @@ struct BitmapMenu {
     DibResource background;
     ButtonTable buttons;
     MenuPalette palette;
+#if LAUNCHER_MENU_EXTRAS
+    uint32_t options;        // the disc's OPTIONS bits (app/menu_options.h)
+    int32_t pictureSet;      // id of the background and button record: B, or B + 50 for 2x
+    HWND hover;              // the button under the mouse, or none
+    const char* names;       // the texts after the button record's entries, or none
+    const char* namesEnd;
+#endif
 
     BitmapMenu(int32_t dialogId, ConfirmCallback confirm);
 

@@ -17,9 +17,19 @@ bool TakeRecord(LPCSTR name) {
     return true;
 }
 
-LPCSTR PrimaryLanguageName(LANGID language) {
-    return MAKEINTRESOURCEA(language & 0x3FF);
+// A record's texts and the folders its scripts name are in its language's
+// code page: only the system's ANSI code page can show and name them (Windows
+// sets the user's language and the system's code page apart). When the
+// language's code page cannot be looked up, the record is taken as before.
+bool SystemCanShow(LANGID language) {
+    char digits[8];
+    if (!GetLocaleInfoA(MAKELCID(language, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE, digits, sizeof digits))
+        return true;
+    UINT page = 0;
+    for (const char* digit = digits; *digit; ++digit) page = page * 10 + (*digit - '0');
+    return page == GetACP();
 }
+
 
 }  // namespace
 
@@ -36,7 +46,8 @@ uint32_t ScriptBase() {
 }
 
 void ChooseLanguage() {
-    if (TakeRecord(PrimaryLanguageName(GetUserDefaultLangID()))) return;
-    if (TakeRecord(PrimaryLanguageName(GetSystemDefaultLangID()))) return;
+    const LANGID languages[2] = {GetUserDefaultLangID(), GetSystemDefaultLangID()};
+    for (LANGID language : languages)
+        if (SystemCanShow(language) && TakeRecord(MAKEINTRESOURCEA(language & 0x3FF))) return;
     TakeRecord("DEFAULT");
 }

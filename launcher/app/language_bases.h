@@ -11,5 +11,8 @@ void SetDialogBase(uint32_t base);
 
 // Looks up the LANG record of the user's primary language, else of the
 // system's, else "DEFAULT", and takes B and S from the first one found; with
-// none, the defaults stay. A record shorter than 4 bytes counts as absent.
+// none, the defaults stay. A record shorter than 4 bytes counts as absent, and
+// so does a language record whose language's ANSI code page is not the
+// system's (its texts and folder names would not show); "DEFAULT" is taken
+// whatever its code page.
 void ChooseLanguage();

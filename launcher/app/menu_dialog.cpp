@@ -2,6 +2,7 @@
 // handlers for set-up, painting, palettes and button commands.
 #include "app/menu_dialog.h"
 #include "app/bitmap_menu.h"
+#include "app/menu_options.h"
 #include "app/resource_lookup.h"
 #include "resources/resource_ids.h"
 #include "runtime/error_frame.h"
@@ -48,6 +49,45 @@ void SizeAndCentre(HWND hwnd, const BitmapMenu& menu) {
     SetWindowPos(hwnd, NULL, x, y, width, height, SWP_NOACTIVATE);
 }
 
+#if LAUNCHER_MENU_EXTRAS
+const UINT_PTR kHoverTimer = 1;
+const UINT kHoverCheckMs = 100;
+const int32_t kFaceOptions = kMenuHover | kMenuKeyboard | kMenuReturn;
+
+// A disc that chooses any of hover, keyboard or return has five faces
+// stacked in each button bitmap, from the top: normal, pressed, hover,
+// focus, done; every other disc two.
+int32_t FaceCount(uint32_t options) {
+    return (options & kFaceOptions) ? 5 : 2;
+}
+
+// The menu's title, then each button's label, from the button record's
+// texts: what screen readers and the taskbar read; nothing draws them.
+void ApplyNames(HWND hwnd, const BitmapMenu& menu) {
+    const char* text = menu.names;
+    for (uint32_t i = 0; text < menu.namesEnd && i <= menu.buttons.count; ++i) {
+        HWND window = i ? GetDlgItem(hwnd, menu.buttons[i - 1].controlId) : hwnd;
+        if (window) SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        while (*text++) {
+        }
+    }
+}
+
+// Windows 95 has no notice of the mouse leaving a window, so the button
+// under the cursor is looked up on every WM_SETCURSOR (sent for each window
+// under the cursor) and by a timer, which sees the cursor leave the menu.
+void UpdateHover(HWND hwnd, BitmapMenu& menu) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    HWND under = WindowFromPoint(cursor);
+    if (!IsChild(hwnd, under)) under = 0;   // the background, another window, nothing
+    if (under == menu.hover) return;
+    if (menu.hover) InvalidateRect(menu.hover, NULL, FALSE);
+    if (under) InvalidateRect(under, NULL, FALSE);
+    menu.hover = under;
+}
+#endif
+
 // Each control is as wide as its bitmap and half as high: one face.
 void PlaceButtons(HWND hwnd, const BitmapMenu& menu) {
     for (uint32_t i = 0; i < menu.buttons.count; ++i) {
@@ -55,8 +95,13 @@ void PlaceButtons(HWND hwnd, const BitmapMenu& menu) {
         HWND control = GetDlgItem(hwnd, button.controlId);
         if (!control) continue;
         DibSize size = button.bitmap.Size();
+#if LAUNCHER_MENU_EXTRAS
+        SetWindowPos(control, NULL, button.x, button.y, size.width,
+                     size.height / FaceCount(menu.options), kPlaceButtonFlags);
+#else
         SetWindowPos(control, NULL, button.x, button.y, size.width, size.height / 2,
                      kPlaceButtonFlags);
+#endif
     }
 }
 
@@ -66,6 +111,10 @@ void OnInitDialog(HWND hwnd, BitmapMenu& menu) {
     ApplyTemplateFrame(hwnd, menu);
     SizeAndCentre(hwnd, menu);
     PlaceButtons(hwnd, menu);
+#if LAUNCHER_MENU_EXTRAS
+    if (menu.options & kMenuNames) ApplyNames(hwnd, menu);
+    if (menu.options & kMenuHover) SetTimer(hwnd, kHoverTimer, kHoverCheckMs, NULL);
+#endif
 }
 
 void OnEraseBackground(HWND hwnd, const BitmapMenu& menu, HDC hdc) {
@@ -76,17 +125,41 @@ void OnEraseBackground(HWND hwnd, const BitmapMenu& menu, HDC hdc) {
 }
 
 // Only the pressed state changes the picture: focus alone is never drawn and
-// no focus rectangle ever appears.
+// no focus rectangle ever appears (unless the disc chooses the extra faces).
 void OnDrawItem(const BitmapMenu& menu, const DRAWITEMSTRUCT& item) {
+#if LAUNCHER_MENU_EXTRAS
+    // With the keyboard chosen a focus change is drawn too (ODA_FOCUS is 4).
+    uint32_t options = menu.options;
+    if ((item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT | ((options & kMenuKeyboard) << 1))) == 0)
+        return;
+#else
     if ((item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) == 0) return;
+#endif
     int32_t number;
     const MenuButton* button = menu.FindButton(static_cast<int32_t>(item.CtlID), &number);
     if (!button) return;
     DibSize size = button->bitmap.Size();
+#if LAUNCHER_MENU_EXTRAS
+    // Pressed first, then hover, focus and done, each only when chosen.
+    int32_t face = 0;
+    if (item.itemState & ODS_SELECTED)
+        face = 1;
+    else if ((options & kMenuHover) && item.hwndItem == menu.hover)
+        face = 2;
+    else if ((options & kMenuKeyboard) && (item.itemState & ODS_FOCUS))
+        face = 3;
+    else if ((options & kMenuReturn) && IsButtonDone(number))
+        face = 4;
+    int32_t half = size.height / FaceCount(options);
+    RECT source;
+    source.left = 0;
+    source.top = face * half;
+#else
     int32_t half = size.height / 2;
     RECT source;
     source.left = 0;
     source.top = (item.itemState & ODS_SELECTED) ? half : 0;
+#endif
     source.right = size.width;
     source.bottom = source.top + half;
     BOOL background = !IsChild(GetActiveWindow(), item.hwndItem);
@@ -99,6 +172,13 @@ void OnDrawItem(const BitmapMenu& menu, const DRAWITEMSTRUCT& item) {
 // travel out through the dialog manager, so it ends the menu here instead.
 void OnCommand(HWND hwnd, const BitmapMenu& menu, WORD id) {
     if (!menu.confirm) return;
+#if LAUNCHER_MENU_EXTRAS
+    // Enter presses the focused button, Escape the exit button (button 1).
+    if (menu.options & kMenuKeyboard) {
+        if (id == IDOK) id = static_cast<WORD>(GetWindowLongA(GetFocus(), GWL_ID));
+        if (id == IDCANCEL && menu.buttons.count) id = static_cast<WORD>(menu.buttons[0].controlId);
+    }
+#endif
     int32_t number;
     if (!menu.FindButton(id, &number)) return;   // also IDOK / IDCANCEL from Enter / Escape
     ConfirmCallback confirm = menu.confirm;
@@ -134,6 +214,12 @@ INT_PTR CALLBACK MenuDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND:
         OnCommand(hwnd, *menu, LOWORD(wParam));
         return FALSE;
+#if LAUNCHER_MENU_EXTRAS
+    case WM_SETCURSOR:
+    case WM_TIMER:
+        if (menu->options & kMenuHover) UpdateHover(hwnd, *menu);
+        return FALSE;
+#endif
     case WM_SYSCOMMAND:
         if ((wParam & ~static_cast<WPARAM>(0xF)) != SC_CLOSE) return FALSE;
         EndDialog(hwnd, -1);

@@ -1,5 +1,6 @@
 // PURPOSE: the message dialog operation and its dialog procedure.
 #include "app/message_dialog.h"
+#include "app/dialog_template.h"
 
 namespace {
 
@@ -42,8 +43,5 @@ INT_PTR CALLBACK MessageDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 int ShowMessageDialog(int id, int beep) {
-    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(NULL),
-                                            MAKEINTRESOURCEA(id & 0xFFFF),
-                                            GetActiveWindow(), MessageDialogProc,
-                                            static_cast<LPARAM>(beep)));
+    return static_cast<int>(ShowDialogTemplate(id, GetActiveWindow(), MessageDialogProc, static_cast<LPARAM>(beep)));
 }

@@ -7,7 +7,8 @@
 // owned by the active window, and sounds MessageBeep(beep) unless beep is -1.
 // Returns the id of the command that ended it (IDOK 1, IDCANCEL 2 for Cancel
 // or Escape), or -1 when the dialog cannot be created, for example because
-// the template is missing; nothing is shown then. Never raises.
+// the template is missing; nothing is shown then. A damaged template raises
+// 1 before anything is shown (ShowDialogTemplate).
 int ShowMessageDialog(int id, int beep);
 
 // The dialog procedure of every message dialog. The creation parameter is the

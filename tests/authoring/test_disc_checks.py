@@ -110,7 +110,7 @@ class RefusedAtBuildTime(unittest.TestCase):
                     for name, data in files.items():
                         (sample.root / name).parent.mkdir(parents=True, exist_ok=True)
                         (sample.root / name).write_bytes(data)
-                    from authoring.make_disc import load
+                    from authoring.build import load
                     disc, report = load(sample.manifest)
                     self.assertIsNone(report)
 

@@ -123,7 +123,7 @@ class MissingTools(unittest.TestCase):
         self.addCleanup(self.tmp.cleanup)
 
     def test_no_xorriso(self):
-        from authoring.make_disc import NO_XORRISO
+        from authoring.build import NO_XORRISO
         run, out = self.run_without_tools()
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         self.assertEqual(run.stdout.count(NO_XORRISO), 1, run.stdout)
@@ -133,7 +133,7 @@ class MissingTools(unittest.TestCase):
         self.assertTrue((out / "walkthrough.json").is_file())
 
     def test_no_osslsigncode_for_a_signed_disc(self):
-        from authoring.make_disc import NO_OSSLSIGNCODE
+        from authoring.build import NO_OSSLSIGNCODE
         tmp = Path(self.tmp.name)
         key, cert, certificate = tmp / "key.pem", tmp / "cert.pem", tmp / "test.pfx"
         subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",

@@ -2,7 +2,8 @@
 its files and metadata, the same bytes twice, and installed into a new
 virtual environment without network: make-disc makes the demo disc in a
 folder outside the checkout, its SETUP.EXE the shipped one byte for byte;
-check-disc without Wine says so in one line.
+check-disc without Wine says so in one line; the installed check-disc and
+the checkout's scripts/check-disc answer the same arguments alike.
 
     KIT_PROGRAMS=<build>/disc-kit/programs.txt KIT_SHIPPED_SETUP=<build>/SETUP.EXE
 """
@@ -11,6 +12,7 @@ import csv
 import hashlib
 import io
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -67,7 +69,7 @@ class Wheel(unittest.TestCase):
             info = "disc_kit-1.0.0.dist-info/"
             entry_points = wheel.read(info + "entry_points.txt").decode()
             self.assertIn("make-disc = authoring.make_disc:main", entry_points)
-            self.assertIn("check-disc = authoring.check_disc_command:main", entry_points)
+            self.assertIn("check-disc = authoring.walkthrough.command:main", entry_points)
             metadata = wheel.read(info + "METADATA").decode()
             for line in ("Name: disc-kit", "Requires-Python: >=3.11", "Requires-Dist: Pillow"):
                 self.assertIn(line + "\n", metadata)
@@ -75,15 +77,12 @@ class Wheel(unittest.TestCase):
             recipe = programs.read_recipe(os.environ["KIT_PROGRAMS"])
             for key, name in wheel_backend.PREBUILT.items():
                 self.assertEqual(wheel.read(f"authoring/prebuilt/{name}"), recipe[key].read_bytes(), key)
-            for module in REPO.glob("authoring/*.py"):
-                self.assertIn(f"authoring/{module.name}", names)
-            # The walk-through as in the checkout, its programs executable.
-            walkthrough = wheel_backend.walkthrough_files()
-            self.assertIn("scripts/walkthrough_plan.py", walkthrough)
-            for path, program in walkthrough.items():
-                entry = wheel.getinfo(f"authoring/walkthrough/{path}")
-                self.assertEqual(wheel.read(entry), (REPO / path).read_bytes(), path)
-                self.assertEqual(entry.external_attr >> 16, 0o100755 if program else 0o100644, path)
+            # The package as it is in the checkout, the walk-through's subfolder included.
+            self.assertIn("authoring/walkthrough/language_plan.py", names)
+            for module in REPO.glob("authoring/**/*.py"):
+                path = module.relative_to(REPO).as_posix()
+                self.assertEqual(wheel.read(path), module.read_bytes(), path)
+                self.assertEqual(wheel.getinfo(path).external_attr >> 16, 0o100644, path)
             rows = list(csv.reader(io.StringIO(wheel.read(info + "RECORD").decode())))
             self.assertEqual(sorted(row[0] for row in rows), sorted(names))
             for path, digest, size in rows:
@@ -123,6 +122,56 @@ class Wheel(unittest.TestCase):
         self.assertEqual(run.stderr.strip().splitlines(), ["check-disc: Wine is not installed, so nothing was "
                          "walked through; install it (Debian: dpkg --add-architecture i386 && apt install "
                          "wine wine32:i386)"])
+
+    def test_installed_check_disc_is_the_checkouts(self):
+        venv = self.root / "kit-check"
+        subprocess.run([sys.executable, "-m", "venv", "--system-site-packages", str(venv)],
+                       check=True, capture_output=True)
+        install = subprocess.run([str(venv / "bin" / "pip"), "install", "--no-index", "--no-cache-dir",
+                                  str(self.wheel)], capture_output=True, text=True)
+        self.assertEqual(install.returncode, 0, install.stdout + install.stderr)
+        build = Path(os.environ["KIT_PROGRAMS"]).resolve().parent.parent
+        plan = build / "discs" / "demo" / "walkthrough.json"
+        work = self.root / "check"
+        work.mkdir()
+        (work / "not-a-plan.json").write_text("[1, 2]", encoding="utf-8")
+        installed = dict(os.environ, PATH=f"{venv / 'bin'}:/usr/bin:/bin", HOME=str(work / "home"))
+        installed.pop("BUILD_DIR", None)
+        checkout = dict(os.environ, BUILD_DIR=str(build))
+
+        def both(*arguments, out=None):
+            """(exit code, stdout, stderr) of each, with its own --out when given."""
+            results = []
+            for command, env, name in ((str(venv / "bin" / "check-disc"), installed, "installed"),
+                                       (str(REPO / "scripts" / "check-disc"), checkout, "checkout")):
+                extra = ["--out", str(work / f"{out}-{name}")] if out else []
+                run = subprocess.run([command, *arguments, *extra], cwd=work, env=env,
+                                     capture_output=True, text=True, timeout=900)
+                results.append((run.returncode, run.stdout, run.stderr))
+            return results
+
+        # One parser: the same options, defaults and refusals.
+        for arguments in (["--help"], [], ["disc.toml", "--plan", "walkthrough.json"],
+                          ["--plan", "missing.json"], ["--plan", "not-a-plan.json"],
+                          ["--installer-time", "0", "--plan", "missing.json"]):
+            with self.subTest(arguments=arguments):
+                installed_run, checkout_run = both(*arguments)
+                self.assertEqual(installed_run, checkout_run)
+        self.assertIn("--build-dir", both("--help")[0][1])
+
+        # One walk-through: the same plan gives the same verdict and the same
+        # steps and installer titles in both accounts.
+        def account(name):
+            text = (work / f"titles-{name}" / "check-disc.log").read_text(encoding="utf-8")
+            steps = [line for line in text.splitlines() if re.match(r"^\d+\. ", line)]
+            titles = re.findall(r"\(pid \d+\): (.*?)(?:  <-|$)", text, re.M)
+            return steps, titles
+
+        (installed_code, *_), (checkout_code, *_) = both("--titles", "--plan", str(plan), out="titles")
+        self.assertEqual(installed_code, 0)
+        self.assertEqual(checkout_code, 0)
+        self.assertEqual(account("installed"), account("checkout"))
+        self.assertTrue(account("checkout")[1])
 
 
 if __name__ == "__main__":

@@ -2,7 +2,7 @@ import unittest
 from pathlib import Path
 
 from authoring import known_texts
-from authoring.make_disc import load
+from authoring.build import load
 from authoring.problems import line_of
 from tests.authoring.sample import MANIFEST, SampleDisc
 

@@ -11,7 +11,7 @@ from pathlib import Path
 from PIL import Image
 
 from authoring import commands, palette, rc_compiler, resource_script
-from authoring.make_disc import load
+from authoring.build import load
 from tests.authoring.sample import MANIFEST, SampleDisc
 
 REPO = Path(__file__).resolve().parents[2]

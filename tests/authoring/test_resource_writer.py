@@ -20,8 +20,8 @@ from pathlib import Path
 import pefile
 
 from authoring import pe_writer, programs, rc_compiler
-from authoring.make_disc import load, write_resources
-from authoring.setup_program import write_setup
+from authoring.build import load, write_resources
+from authoring.setup_exe import write_setup
 from tests.authoring.sample import MANIFEST, SampleDisc
 
 REPO = Path(__file__).resolve().parents[2]

@@ -8,7 +8,8 @@ from pathlib import Path
 
 from PIL import Image
 
-from authoring.make_disc import load, main
+from authoring.build import load
+from authoring.make_disc import main
 from tests.authoring.sample import MANIFEST, SampleDisc
 
 STEPS = 'steps = [ { component = "app" }, { copy = "manuals", to = "App\\\\Manuals" } ]'

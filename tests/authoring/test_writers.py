@@ -7,8 +7,9 @@ from pathlib import Path
 from PIL import Image
 
 from authoring import (app_manifest, commands, disc_folder, drawing, geometry, palette,
-                       preview, resource_script, walkthrough_plan)
-from authoring.make_disc import load
+                       preview, resource_script)
+from authoring.walkthrough import disc_plan as walkthrough_plan
+from authoring.build import load
 from authoring.model import Step
 from tests.authoring.sample import MANIFEST, SampleDisc
 

@@ -70,6 +70,31 @@ TEST_F(CopyTree, DestinationWithAClosingBackslash) {
 
 // A file of the tree that cannot be read stops the copy; the file of that
 // name already at the destination, which the copy never wrote, stays.
+// A destination inside the source is met by the walk among the source's
+// directories: the copy passes it by and holds the source tree exactly once,
+// however the destination is written.
+TEST_F(CopyTree, DestinationInsideTheSourceHoldsTheTreeOnce) {
+    const Tree source = {
+        {"a.txt", "A"}, {"sub", kDirectory}, {"sub\\x.txt", "X"}, {"sub\\deeper", kDirectory},
+        {"sub\\deeper\\y.txt", "Y"}, {"other", kDirectory}, {"other\\z.txt", "Z"},
+    };
+    const struct {
+        const char* destination;
+        const char* copied;
+    } kCases[] = {
+        {"source\\inside", "source\\inside"},                      // a new directory of the source
+        {"source\\inside\\", "source\\inside"},                    // the same with a closing backslash
+        {"source\\sub\\deeper\\inside", "source\\sub\\deeper\\inside"},  // two levels down
+        {"SOURCE\\Other\\inside", "source\\other\\inside"},      // written in another case
+    };
+    for (const auto& c : kCases) {
+        MakeTree(At("source"), source);
+        EXPECT_EQ(kNoError, Copy("source", c.destination)) << c.destination;
+        EXPECT_EQ(source, SnapshotTree(At(c.copied))) << c.destination;
+        RemoveTree(At("source"));
+    }
+}
+
 TEST_F(CopyTree, FailedFileKeepsTheFileThatWasThere) {
     MakeTree(At("source"), {{"locked.txt", "new"}});
     MakeTree(At("destination"), {{"locked.txt", "was here before"}, {"other.txt", "kept"}});

@@ -7,8 +7,8 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from check_disc import iso_tree, pair_trees  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+from authoring.walkthrough.layout_check import iso_tree, pair_trees  # noqa: E402
 
 
 class PairTrees(unittest.TestCase):

@@ -3,8 +3,8 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
-from installer_titles import nearest, own_installers, records, seen_titles, title_problem  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+from authoring.walkthrough.installer_titles import nearest, own_installers, records, seen_titles, title_problem  # noqa: E402
 
 LANGUAGE = {"key": "en", "name": "English"}
 

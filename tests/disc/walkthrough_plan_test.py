@@ -4,8 +4,8 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
-from walkthrough_plan import PlanTextError, plan_bytes, plan_lines  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+from authoring.walkthrough.language_plan import PlanTextError, plan_bytes, plan_lines  # noqa: E402
 
 
 def language(code_page=1252, steps=None, confirmation="Line one\nLine two"):

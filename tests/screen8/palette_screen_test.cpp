@@ -5,7 +5,7 @@
 // resource, in a window of its own at the menu's place. Where the system
 // shows palette colours exactly (Windows), that is the pictures' own
 // colours; Wine draws on such a screen with the 20 static colours only, and
-// the reference then holds Wine's mapping (see README). Both are compared as
+// the reference then holds Wine's mapping (see docs/windows.md). Both are compared as
 // Win32 reads the screen back and as the X server shows it (an xwd dump,
 // each window through its own colormap). Run by run_screen8.sh, which
 // provides the X server and dumps it when this program asks.

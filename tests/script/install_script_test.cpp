@@ -70,6 +70,24 @@ TEST_F(InstallScript, CopiesTreesAndCreatesMissingFolders) {
     EXPECT_EQ("source text", ReadTextFile(output_ + "\\new1\\new2\\file.txt"));
 }
 
+// A destination that ends in a backslash names a folder: each file lands in
+// it under its own name, without a failure dialog.
+TEST_F(InstallScript, FileCopiedToAFolderKeepsItsName) {
+    DialogAnswerer answerer;
+    EXPECT_EQ(0, Run(5016));
+    EXPECT_TRUE(answerer.Seen().empty()) << answerer.Seen()[0];
+    const struct {
+        const char* path;
+        const char* text;
+    } kLanded[] = {
+        {"Probe Docs\\src.txt", "source text"},    // a new folder
+        {"occupied\\top.txt", "top"},              // a folder that was there
+        {"new3\\new4\\deep.txt", "deep"},          // below new folders
+    };
+    for (const auto& landed : kLanded)
+        EXPECT_EQ(landed.text, ReadTextFile(output_ + "\\" + landed.path)) << landed.path;
+}
+
 TEST_F(InstallScript, FirstFailureShowsOneDialogAndStopsTheScript) {
     DialogAnswerer answerer;
     EXPECT_EQ(kQuietStop, Run(5009));
@@ -124,8 +142,8 @@ TEST_P(FolderRuns, ExecuteOnAFolderOpensItWithoutWaiting) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FolderRuns, testing::Values(
-    5016u,     // no title
-    5017u));   // the folder window's title
+    5020u,     // no title
+    5021u));   // the folder window's title
 
 #if !LAUNCHER_MENU_EXTRAS
 // The plain launcher has no steps that open without waiting: their letters
@@ -136,7 +154,7 @@ TEST_F(InstallScript, PlainLauncherSkipsTheStepsThatDoNotWait) {
     RegisteredHandler handler;
     ASSERT_TRUE(WriteTextFile(fixture_ + "\\manual" + RegisteredHandler::kDocumentExtension, "a manual"));
     DialogAnswerer answerer;
-    EXPECT_EQ(0, Run(5018));
+    EXPECT_EQ(0, Run(5022));
     EXPECT_EQ(Names{"a.exe"}, Runs());
     Sleep(3000);   // what the shell would start has had time to show itself
     EXPECT_TRUE(handler.Starts().empty());

@@ -1,5 +1,4 @@
-#!/usr/bin/python3
-"""Checks an assembled installation disc, as a folder and as an ISO image,
+"""PURPOSE: the layout check of check-disc. Checks an assembled installation disc, as a folder and as an ISO image,
 against its walk-through plan (the walkthrough.json that scripts/make-disc
 writes from the disc's manifest):
 
@@ -20,7 +19,7 @@ writes from the disc's manifest):
   plain ISO 9660 tree holds the same files (paired through their data) under
   valid 8.3 names, as xorriso shortens longer ones.
 
-    check_disc.py WALKTHROUGH_JSON [--launcher SETUP.EXE] [--waiter TARRYWIN.EXE]
+    python3 -m authoring.walkthrough.layout_check WALKTHROUGH_JSON [--launcher SETUP.EXE] [--waiter TARRYWIN.EXE]
                   [--standin STANDIN.EXE]
 """
 import argparse
@@ -34,8 +33,8 @@ import struct
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-from authoring.pe_resources import read_resources  # noqa: E402
+from .. import code_pages
+from ..pe_resources import read_resources
 
 problems = []
 
@@ -129,7 +128,7 @@ def check_folder(plan, disc, setup_exe, tarrywin_exe, standin_exe):
 
     waiters = set()
     for language in plan["languages"]:
-        encoding = f"cp{language['code_page']}"
+        encoding = code_pages.encoding(language['code_page'])
         titles = {}
         for where, (window, is_standin) in components(language).items():
             waiters.add(where.lower())

@@ -1,9 +1,9 @@
-"""walkthrough.json: what check-disc needs to drive the disc under Wine, in
+"""PURPOSE: walkthrough.json: what check-disc needs to drive the disc under Wine, in
 every language, written from the validated Disc."""
 import json
 
-from . import commands
-from .validation import disc_entries
+from .. import commands
+from ..validation import disc_entries
 
 
 def step_plan(disc, lang, step, entries):

@@ -1,6 +1,8 @@
 """PURPOSE: one language of a disc's walkthrough.json as the line plan that
-the C++ walk-through reads (format in tests/demo/plan.h), encoded in the
+the C++ walk-through reads (format in walkthrough/plan.h), encoded in the
 language's ANSI code page: the bytes its windows show."""
+from ..code_pages import encoding, unwritable_characters
+from ..errors import PlanTextError
 
 
 def escape(text):
@@ -38,33 +40,24 @@ def plan_lines(language):
     return lines
 
 
-class PlanTextError(ValueError):
-    """A text of the plan that its language's code page cannot write; the
-    message names the language, the record and the characters."""
-
-
-def unwritable(text, encoding):
-    return sorted({c for c in text if not c.encode(encoding, "ignore")} if encoding else set())
-
 
 def plan_bytes(language):
     """The plan file's bytes, CRLF, in the language's code page. Raises
     PlanTextError for a text the code page cannot write, or a code page
     Python does not know."""
     code_page = language["code_page"]
-    encoding = f"cp{code_page}"
     try:
-        "".encode(encoding)
+        "".encode(encoding(code_page))
     except LookupError:
         raise PlanTextError(f"language {language['key']}: code page {code_page} is not one "
                             "this machine can write") from None
     data = b""
     for line in plan_lines(language):
         try:
-            data += (line + "\r\n").encode(encoding)
+            data += (line + "\r\n").encode(encoding(code_page))
         except UnicodeEncodeError:
             record, _, text = line.partition("\t")
-            characters = " ".join(repr(c) for c in unwritable(text, encoding))
+            characters = " ".join(repr(c) for c in sorted(unwritable_characters([text], code_page)))
             raise PlanTextError(
                 f"language {language['key']} ({language['name']}): the {record} record "
                 f"{text.replace(chr(9), ' | ')!r} holds {characters}, which code page {code_page} "
