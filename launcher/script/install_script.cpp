@@ -37,6 +37,10 @@ void RunCommandString(char* buffer, FieldArray& commands) {
         char* command = commands[i];
         if (command[0] == 'c') RunCopyCommand(command + 1);
         else if (command[0] == 'e') RunExecuteCommand(command + 1);
+#if LAUNCHER_MENU_EXTRAS
+        else if (command[0] == 'o' || command[0] == 'b' || command[0] == 'u')
+            RunOpenCommand(command[0], command + 1);
+#endif
     }
 }
 

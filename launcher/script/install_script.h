@@ -11,7 +11,16 @@
 //                                   folder) and wait for it, or for the owner of
 //                                   the window with that title
 // <sep> is whatever byte follows the letter. Other commands, empty ones, and
-// those naming a missing source or program are skipped.
+// those naming a missing source or program are skipped. A folder named by
+// `e` is opened in the file manager and not waited for.
+// The menu variant (LAUNCHER_MENU_EXTRAS) also has the steps that hand their
+// target to the shell and go on at once (docs/script-commands.md):
+//   o<sep>file      open a file (relative to the launcher's folder) with its
+//                   associated program, from the file's folder
+//   b<sep>folder    open a folder (relative to the launcher's folder) in the
+//                   file manager
+//   u<sep>address   open a web address in the default browser, as written
+// A missing file or folder is skipped; a failure shows B + 3 as for `e`.
 // Returns when every command has succeeded. Otherwise raises 1 after the
 // failure's dialog (B + 3 for `e`, B + 4 for `c` and for anything else) has
 // been shown; a missing or malformed script raises 1 with no dialog.
@@ -22,3 +31,7 @@ void RunInstallScript(uint32_t scriptId);
 // busy cursor, show their dialog (none for code 1) and raise 1.
 void RunCopyCommand(char* text);
 void RunExecuteCommand(char* text);
+#if LAUNCHER_MENU_EXTRAS
+// letter is 'o', 'b' or 'u'.
+void RunOpenCommand(char letter, char* text);
+#endif

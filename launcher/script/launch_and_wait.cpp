@@ -75,8 +75,9 @@ void AwaitWindowOwner(const char* title, HANDLE started) {
 }
 
 // Starts fileName from the current directory through the shell's default
-// verb, so documents start with their associated program, and waits.
-void StartAndAwait(const char* fileName, const char* windowTitle) {
+// verb, so documents start with their associated program, and waits unless
+// told not to.
+void StartAndAwait(const char* fileName, const char* windowTitle, bool wait) {
     SHELLEXECUTEINFOA info;
     memset(&info, 0, sizeof info);
     info.cbSize = sizeof info;
@@ -84,24 +85,22 @@ void StartAndAwait(const char* fileName, const char* windowTitle) {
     info.lpFile = fileName;
     info.nShow = SW_SHOW;
     if (!ShellExecuteExA(&info)) RaiseError(LastWindowsError());
-    if (windowTitle) {
+    if (wait) {
         // The started program may hand its work to another process (an
         // installer that unpacks and restarts itself): the titled window's
         // owner is what counts, the started process only tells when the
         // window can no longer be expected.
-        AwaitWindowOwner(windowTitle, info.hProcess);
-        if (info.hProcess) CloseHandle(info.hProcess);
-    } else if (info.hProcess) {
-        WaitForSingleObject(info.hProcess, INFINITE);
-        CloseHandle(info.hProcess);
+        if (windowTitle) AwaitWindowOwner(windowTitle, info.hProcess);
+        else if (info.hProcess) WaitForSingleObject(info.hProcess, INFINITE);
     }
     // No process handle (the shell handed the file to a running program):
     // there is nothing to wait for.
+    if (info.hProcess) CloseHandle(info.hProcess);
 }
 
 }  // namespace
 
-void LaunchAndWait(const char* programPath, const char* windowTitle) {
+void LaunchAndWait(const char* programPath, const char* windowTitle, bool wait) {
     char* programDirectory = 0;
     char* saved = 0;
     ErrorCode code = Protect([&] {
@@ -121,7 +120,7 @@ void LaunchAndWait(const char* programPath, const char* windowTitle) {
         }
         // The program inherits the current directory: it stays the
         // program's folder for as long as the program is waited for.
-        ErrorCode failure = Protect([&] { StartAndAwait(fileName, windowTitle); });
+        ErrorCode failure = Protect([&] { StartAndAwait(fileName, windowTitle, wait); });
         if (failure != kNoError) {
             if (saved) SetCurrentDirectoryA(saved);   // the first error is the one to report
             PassOn(failure);
@@ -132,3 +131,9 @@ void LaunchAndWait(const char* programPath, const char* windowTitle) {
     Release(programDirectory);
     PassOn(code);
 }
+
+#if LAUNCHER_MENU_EXTRAS
+void OpenWithShell(const char* target) {
+    StartAndAwait(target, 0, false);
+}
+#endif

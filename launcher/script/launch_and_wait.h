@@ -20,4 +20,15 @@ const DWORD kEndedProgramGraceMs = 10000;
 // failure path too. Otherwise there is no time limit. Raises -14 when memory
 // runs out, or -N when the folder cannot be made current or the shell cannot
 // start the program (Windows error N).
-void LaunchAndWait(const char* programPath, const char* windowTitle);
+// With wait false the call returns as soon as the shell has started the
+// program (or opened the folder or document), whatever windowTitle says,
+// and keeps no handle of what it started.
+void LaunchAndWait(const char* programPath, const char* windowTitle, bool wait);
+
+#if LAUNCHER_MENU_EXTRAS
+// Hands target (a full path or a web address) to the shell's default verb as
+// it is, from the current directory, and returns once the shell has started
+// what opens it: nothing is waited for. Raises -N when the shell cannot
+// (Windows error N).
+void OpenWithShell(const char* target);
+#endif

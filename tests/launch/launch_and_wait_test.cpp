@@ -53,6 +53,38 @@ TEST_F(LaunchTest, AProgramNamedWithoutAFolderStartsFromTheCurrentDirectory) {
     EXPECT_EQ(folder_, CurrentDirectory());
 }
 
+// Told not to wait, the call returns once the shell has started the
+// program, which still runs in its own folder; with a title too, no window
+// is looked for (that search would hold on for the grace period).
+class NoWaitTest : public LaunchTest {
+protected:
+    void ExpectReturnWhileTheProgramRuns(const char* windowTitle) {
+        HANDLE release;
+        std::string releaseName = NewEvent(&release);
+        Section("start", {"log=" + log_, "cwd_file=" + folder_ + "\\cwd.txt", "release_event=" + releaseName});
+
+        LaunchOnWorker& launch = StartLaunch(program_, windowTitle, false);
+        ASSERT_TRUE(launch.ReturnedWithin(5000)) << "it waits although told not to";
+        EXPECT_EQ(0, launch.code());
+        EXPECT_EQ(callerDirectory_, CurrentDirectory());
+        HANDLE started = OpenLogged(WaitForLog("start", "started"));
+        ASSERT_NE(nullptr, started) << "the program did not start";
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(started, 0)) << "the program should still run";
+        EXPECT_TRUE(WaitUntil([&] { return !ReadTextFile(folder_ + "\\cwd.txt").empty(); }, 10000));
+        EXPECT_EQ(folder_, ReadTextFile(folder_ + "\\cwd.txt")) << "the program runs in its own folder";
+        SetEvent(release);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started, 20000));
+    }
+};
+
+TEST_F(NoWaitTest, WithoutWaitingReturnsWhileTheStartedProgramRuns) {
+    ExpectReturnWhileTheProgramRuns(nullptr);
+}
+
+TEST_F(NoWaitTest, WithoutWaitingATitleIsNotLookedFor) {
+    ExpectReturnWhileTheProgramRuns(UniqueTitle().c_str());
+}
+
 // The started program hands over to another process that owns the window
 // and ends early, as installers that unpack themselves do. The owner closes
 // its window some time before it ends.

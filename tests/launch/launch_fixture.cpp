@@ -32,8 +32,9 @@ void GiveUp(const std::string& why) {
     for (;;) Sleep(1000);
 }
 
-LaunchOnWorker::LaunchOnWorker(const std::string& programPath, const char* windowTitle)
-    : programPath_(programPath), windowTitle_(windowTitle ? windowTitle : ""), hasTitle_(windowTitle != nullptr) {
+LaunchOnWorker::LaunchOnWorker(const std::string& programPath, const char* windowTitle, bool wait)
+    : programPath_(programPath), windowTitle_(windowTitle ? windowTitle : ""), hasTitle_(windowTitle != nullptr),
+      wait_(wait) {
     thread_ = CreateThread(NULL, 0, Run, this, 0, NULL);
     if (!thread_) GiveUp("cannot start the launch thread");
 }
@@ -46,7 +47,8 @@ LaunchOnWorker::~LaunchOnWorker() {
 DWORD WINAPI LaunchOnWorker::Run(void* self) {
     LaunchOnWorker& launch = *static_cast<LaunchOnWorker*>(self);
     ErrorCode code = Protect([&] {
-        LaunchAndWait(launch.programPath_.c_str(), launch.hasTitle_ ? launch.windowTitle_.c_str() : nullptr);
+        LaunchAndWait(launch.programPath_.c_str(), launch.hasTitle_ ? launch.windowTitle_.c_str() : nullptr,
+                      launch.wait_);
     });
     launch.returnedAt_ = GetTickCount();
     std::vector<bool> ended;
@@ -153,9 +155,9 @@ std::string LaunchTest::UniqueTitle() {
     return "Launch test window " + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
 }
 
-LaunchOnWorker& LaunchTest::StartLaunch(const std::string& programPath, const char* windowTitle) {
+LaunchOnWorker& LaunchTest::StartLaunch(const std::string& programPath, const char* windowTitle, bool wait) {
     launch_.reset();
-    launch_.reset(new LaunchOnWorker(programPath, windowTitle));
+    launch_.reset(new LaunchOnWorker(programPath, windowTitle, wait));
     return *launch_;
 }
 

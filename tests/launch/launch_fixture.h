@@ -19,7 +19,8 @@
 // the test program may use the error frames.
 class LaunchOnWorker {
 public:
-    LaunchOnWorker(const std::string& programPath, const char* windowTitle);
+    // wait is LaunchAndWait's own: false starts without waiting.
+    LaunchOnWorker(const std::string& programPath, const char* windowTitle, bool wait = true);
     ~LaunchOnWorker();
 
     // Whether LaunchAndWait has returned, waiting up to milliseconds for it.
@@ -44,6 +45,7 @@ private:
     std::string programPath_;
     std::string windowTitle_;
     bool hasTitle_;
+    bool wait_;
     HANDLE thread_ = NULL;
     ErrorCode code_ = 12345;
     DWORD returnedAt_ = 0;
@@ -83,7 +85,7 @@ protected:
     std::string NewEvent(HANDLE* event);
     std::string UniqueTitle();
 
-    LaunchOnWorker& StartLaunch(const std::string& programPath, const char* windowTitle);
+    LaunchOnWorker& StartLaunch(const std::string& programPath, const char* windowTitle, bool wait = true);
 
     // The process id in the child's first "<section> <event>" log line, or
     // 0 when there is none; detail (if asked for) gets the rest of the line.

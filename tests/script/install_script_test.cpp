@@ -1,153 +1,18 @@
 // The install script interpreter run for real: scripts and strings come from
 // this program's own resources (script_test.rc), `e` commands start copies of
 // record_run.exe beside this program, `c` commands write under the Windows
-// directory. Failure dialogs are answered by a watcher thread.
+// directory. Failure dialogs are answered by a watcher thread. The same
+// cases run in the plain launcher's code and in the menu variant's.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <atomic>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
-#include "gui.h"
 #include "processes.h"
 #include "runtime/error_frame.h"
-#include "script/busy_cursor.h"
-#include "script/install_script.h"
+#include "script_fixture.h"
+#include "shell_targets.h"
 
 namespace {
-
-std::string OwnFolder() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(NULL, path, sizeof path);
-    std::string text = path;
-    return text.substr(0, text.rfind('\\'));
-}
-
-std::string WindowsFolder() {
-    char path[MAX_PATH];
-    GetWindowsDirectoryA(path, sizeof path);
-    return path;
-}
-
-// Presses OK on every dialog this process shows and remembers its texts.
-class DialogAnswerer {
-public:
-    DialogAnswerer() : thread_([this] { Run(); }) {}
-    ~DialogAnswerer() {
-        stop_ = true;
-        thread_.join();
-    }
-    std::vector<std::string> Seen() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return seen_;
-    }
-
-private:
-    void Run() {
-        std::vector<HWND> answered;
-        while (!stop_) {
-            for (HWND dialog : TopLevelWindowsOf(GetCurrentProcessId(), "#32770")) {
-                bool known = false;
-                for (HWND a : answered) known |= a == dialog;
-                if (known) continue;
-                answered.push_back(dialog);
-                {
-                    std::lock_guard<std::mutex> lock(mutex_);
-                    seen_.push_back(AllTexts(dialog));
-                }
-                PressButton(dialog, IDOK);
-            }
-            Sleep(50);
-        }
-    }
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::vector<std::string> seen_;
-    std::thread thread_;
-};
-
-class InstallScript : public testing::Test {
-protected:
-    void SetUp() override {
-        fixture_ = OwnFolder() + "\\script_fixture";
-        output_ = WindowsFolder() + "\\script_test_out";
-        RemoveTree(fixture_);
-        RemoveTree(output_);
-        CreateDirectoryA(fixture_.c_str(), NULL);
-        CreateDirectoryA(output_.c_str(), NULL);
-        std::string recorder = OwnFolder() + "\\record_run.exe";
-        for (const char* name : {"a.exe", "b.exe", "c.exe"})
-            ASSERT_TRUE(CopyInto(recorder, fixture_ + "\\" + name));
-        WriteTextFile(fixture_ + "\\src.txt", "source text");
-        WriteTextFile(fixture_ + "\\document.unknownext", "not a program");
-        CreateDirectoryA((fixture_ + "\\tree").c_str(), NULL);
-        CreateDirectoryA((fixture_ + "\\tree\\sub").c_str(), NULL);
-        WriteTextFile(fixture_ + "\\tree\\top.txt", "top");
-        WriteTextFile(fixture_ + "\\tree\\sub\\deep.txt", "deep");
-        CreateDirectoryA((output_ + "\\occupied").c_str(), NULL);
-        log_ = fixture_ + "\\runs.log";
-        SetEnvironmentVariableA("RECORD_LOG", log_.c_str());
-        GetCurrentDirectoryA(sizeof before_, before_);
-    }
-
-    // Runs the script; returns the code it raised (0 when it returned).
-    ErrorCode Run(uint32_t script) {
-        ErrorCode code = Protect([&] { RunInstallScript(script); });
-        char after[MAX_PATH];
-        GetCurrentDirectoryA(sizeof after, after);
-        EXPECT_STREQ(before_, after) << "the current directory moved";
-        EXPECT_EQ(0, BusyCount());
-        return code;
-    }
-
-    // The programs that ran, in order, by file name.
-    std::vector<std::string> Runs() {
-        std::vector<std::string> names;
-        std::string log = ReadTextFile(log_);
-        size_t start = 0;
-        while (start < log.size()) {
-            size_t end = log.find('\n', start);
-            std::string line = log.substr(start, end - start);
-            names.push_back(line.substr(0, line.find('|')));
-            start = end == std::string::npos ? log.size() : end + 1;
-        }
-        return names;
-    }
-
-    std::string RunDirectoryOf(size_t index) {
-        std::string log = ReadTextFile(log_);
-        size_t start = 0;
-        for (size_t i = 0; i < index; ++i) start = log.find('\n', start) + 1;
-        std::string line = log.substr(start, log.find('\n', start) - start);
-        return line.substr(line.find('|') + 1);
-    }
-
-    static void RemoveTree(const std::string& path) {
-        WIN32_FIND_DATAA entry;
-        HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = entry.cFileName;
-                if (name == "." || name == "..") continue;
-                std::string full = path + "\\" + name;
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-                else { SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL); DeleteFileA(full.c_str()); }
-            } while (FindNextFileA(find, &entry));
-            FindClose(find);
-        }
-        RemoveDirectoryA(path.c_str());
-    }
-
-    bool Exists(const std::string& relativeToOutput) {
-        return GetFileAttributesA((output_ + "\\" + relativeToOutput).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-
-    std::string fixture_, output_, log_;
-    char before_[MAX_PATH];
-};
-
-typedef std::vector<std::string> Names;
 
 TEST_F(InstallScript, EmptyScriptRunsNothing) {
     DialogAnswerer answerer;
@@ -252,5 +117,51 @@ TEST_F(InstallScript, MissingOrShortScriptStopsQuietly) {
     EXPECT_EQ(Names{}, Runs());
     EXPECT_TRUE(answerer.Seen().empty());
 }
+
+// A folder named by `e` opens in the file manager and the script goes on at
+// once: the next program runs while the folder's window is still open, with
+// a title too (here the folder window's own). A launcher that waited would
+// be held until the closer shuts the window after 8 s.
+class FolderRuns : public InstallScript, public testing::WithParamInterface<uint32_t> {};
+
+TEST_P(FolderRuns, ExecuteOnAFolderOpensItWithoutWaiting) {
+    const std::string title = "opened folder";
+    CloseFolderWindows(title);
+    DWORD took;
+    {
+        LateFolderCloser closer(title, 8000);
+        DWORD start = GetTickCount();
+        EXPECT_EQ(0, Run(GetParam()));
+        took = GetTickCount() - start;
+        EXPECT_EQ(Names{"a.exe"}, Runs());
+        EXPECT_NE(nullptr, WaitForFolderWindow(title, 10000)) << "the shell opened no window for the folder";
+        EXPECT_FALSE(closer.closedAny()) << "the window had to be closed for the script to go on";
+    }
+    EXPECT_LT(took, 5000u) << "the script waited for the folder window";
+    CloseFolderWindows(title);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FolderRuns, testing::Values(
+    5020u,     // no title
+    5021u));   // the folder window's title
+
+#if !LAUNCHER_MENU_EXTRAS
+// The plain launcher has no steps that open without waiting: their letters
+// are unknown to it, skipped like any other, and nothing reaches the shell.
+TEST_F(InstallScript, PlainLauncherSkipsTheStepsThatDoNotWait) {
+    const std::string title = "opened folder";
+    CloseFolderWindows(title);
+    RegisteredHandler handler;
+    ASSERT_TRUE(WriteTextFile(fixture_ + "\\manual" + RegisteredHandler::kDocumentExtension, "a manual"));
+    DialogAnswerer answerer;
+    EXPECT_EQ(0, Run(5022));
+    EXPECT_EQ(Names{"a.exe"}, Runs());
+    Sleep(3000);   // what the shell would start has had time to show itself
+    EXPECT_TRUE(handler.Starts().empty());
+    EXPECT_TRUE(FolderWindows(title).empty());
+    EXPECT_TRUE(answerer.Seen().empty());
+    CloseFolderWindows(title);
+}
+#endif
 
 }  // namespace
