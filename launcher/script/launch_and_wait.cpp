@@ -103,6 +103,7 @@ void StartAndAwait(const char* fileName, const char* windowTitle, bool wait) {
 void LaunchAndWait(const char* programPath, const char* windowTitle, bool wait) {
     char* programDirectory = 0;
     char* saved = 0;
+    bool moved = false;
     ErrorCode code = Protect([&] {
         const char* fileName = programPath;
         const char* backslash = FindLastChar(programPath, '\\');
@@ -117,16 +118,15 @@ void LaunchAndWait(const char* programPath, const char* windowTitle, bool wait) 
             fileName = backslash + 1;
             saved = QueryCurrentDirectory();
             if (!SetCurrentDirectoryA(programDirectory)) RaiseError(LastWindowsError());
+            moved = true;
         }
         // The program inherits the current directory: it stays the
         // program's folder for as long as the program is waited for.
-        ErrorCode failure = Protect([&] { StartAndAwait(fileName, windowTitle, wait); });
-        if (failure != kNoError) {
-            if (saved) SetCurrentDirectoryA(saved);   // the first error is the one to report
-            PassOn(failure);
-        }
-        if (saved && !SetCurrentDirectoryA(saved)) RaiseError(LastWindowsError());
+        StartAndAwait(fileName, windowTitle, wait);
     });
+    // The folder is given back in the one frame whatever happened; the
+    // first error is the one to report.
+    if (moved && !SetCurrentDirectoryA(saved) && code == kNoError) code = LastWindowsError();
     Release(saved);
     Release(programDirectory);
     PassOn(code);
