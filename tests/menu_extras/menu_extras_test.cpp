@@ -205,6 +205,12 @@ private:
 };
 
 TEST(MenuExtrasSetup, ShowsTheSetThatFitsTheScreensDpi) {
+    // The menu's size and pixels as the screen has them: Wine 10 scales both
+    // for a test program that declares no DPI awareness.
+    typedef BOOL(WINAPI * DeclareAwareness)();
+    if (DeclareAwareness aware = reinterpret_cast<DeclareAwareness>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDPIAware")))
+        aware();
     struct Case {
         DWORD dpi;
         int scale;
